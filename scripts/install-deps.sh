@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian or Ubuntu packages the build and the tests need, and
+# only those that are missing. Usage: install-deps.sh [desktop] [windows] [tests]
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config file)
+for group in "$@"; do
+  case "$group" in
+    desktop) packages+=(qt6-base-dev libgl-dev xvfb xauth x11-utils) ;;
+    tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip) ;;
+    windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth) ;;
+    *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,71 @@
+// A sheet display for tests that behaves like a window's edit fields: every
+// write into one of the ten operand fields is reported straight back to the
+// sheet as an edit, from inside the write. A display that only recorded
+// would hide any fault in how the sheet guards against its own writes.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "core/calculator_sheet.h"
+#include "core/field_text.h"
+
+namespace kadenzo::testing_support {
+
+class EchoingDisplay : public SheetDisplay {
+ public:
+  explicit EchoingDisplay(bool echo = true) : echo_(echo) {}
+
+  void Attach(CalculatorSheet& sheet) { sheet_ = &sheet; }
+
+  void SetFieldText(SheetField field, std::string_view text) override {
+    texts_[Slot(field)] = text;
+    ++writes_;
+    if (echo_) Report(field);
+  }
+
+  // A person replacing a field's whole text.
+  void Edit(SheetField field, std::string_view text) {
+    texts_[Slot(field)] = text;
+    Report(field);
+  }
+
+  // A person typing text at the end of a field, one character at a time.
+  void Type(SheetField field, std::string_view text) {
+    for (char c : text) Edit(field, Text(field) + c);
+  }
+
+  const std::string& Text(SheetField field) const { return texts_[Slot(field)]; }
+  int Writes() const { return writes_; }
+
+  // "count h:m:s:f" for a row, starting at its count field.
+  std::string Row(SheetField countField) const {
+    const std::size_t base = Slot(countField);
+    return texts_[base] + " " + texts_[base + 1] + ":" + texts_[base + 2] + ":" + texts_[base + 3] + ":" +
+           texts_[base + 4];
+  }
+
+ private:
+  static std::size_t Slot(SheetField field) { return static_cast<std::size_t>(field); }
+
+  void Report(SheetField field) {
+    const std::size_t slot = Slot(field);
+    if (sheet_ == nullptr || slot >= 10) return;  // result fields never report
+    const OperandRow row = slot < 5 ? OperandRow::First : OperandRow::Second;
+    const std::size_t column = slot % 5;
+    // Windows read at most a count field's first 127 characters.
+    const std::string text = texts_[slot];
+    if (column == 0)
+      sheet_->CountEdited(row, std::string_view(text).substr(0, 127));
+    else
+      sheet_->TimeFieldEdited(row, static_cast<TimeUnit>(column - 1), ReadFieldNumber(text));
+  }
+
+  bool echo_;
+  CalculatorSheet* sheet_ = nullptr;
+  std::array<std::string, kSheetFieldCount> texts_{};
+  int writes_ = 0;
+};
+
+}  // namespace kadenzo::testing_support
