@@ -1,0 +1,14 @@
+// The application: fixes the dialog colours for the whole program and runs
+// the calculator until it is closed.
+#pragma once
+
+#include "framework/win_app.h"
+
+namespace kadenzo {
+
+class CCalculatorApp : public CWinApp {
+ public:
+  bool InitInstance() override;
+};
+
+}  // namespace kadenzo

@@ -1,0 +1,93 @@
+// A dialog made from a template and run modally. Derived classes bind
+// control notifications to handlers through their binding table and reach
+// controls by id, as a classic dialog class does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "framework/backend.h"
+#include "framework/binding.h"
+#include "framework/dialog_template.h"
+
+namespace kadenzo {
+
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// Moves values between a dialog's controls and its members, in the direction
+// UpdateData was asked for.
+class DataExchange {
+ public:
+  DataExchange(class CDialog& dialog, bool saveAndValidate) : dialog_(dialog), save_(saveAndValidate) {}
+  bool IsSaving() const noexcept { return save_; }
+  // The radio group starting at firstId: the position of its checked button
+  // among the group's radio buttons, -1 for none.
+  void Radio(int firstId, int& value);
+
+ private:
+  class CDialog& dialog_;
+  bool save_;
+};
+
+class CDialog : private DialogSite {
+ public:
+  explicit CDialog(const DialogTemplate& dialogTemplate, CDialog* parent = nullptr) noexcept;
+  ~CDialog() override;
+  CDialog(const CDialog&) = delete;
+  CDialog& operator=(const CDialog&) = delete;
+
+  // Runs the dialog until it ends; returns the result given to EndDialog, or
+  // -1 if the window could not be made.
+  int DoModal();
+  void EndDialog(int result);
+  bool IsOpen() const noexcept { return window_ != nullptr; }
+
+  // At most maxChars characters of the control's text.
+  std::string GetDlgItemText(int id, std::size_t maxChars) const;
+  void SetDlgItemText(int id, std::string_view text);
+  // The control's text read as an unsigned number by the calculator's one
+  // reading rule, so every platform reads a field alike.
+  std::uint32_t GetDlgItemInt(int id) const;
+  void SetDlgItemInt(int id, std::uint32_t value);
+  void CheckDlgButton(int id, bool checked);
+  bool IsDlgButtonChecked(int id) const;
+
+  ScreenRect GetWindowRect() const;
+  void MoveWindow(const ScreenRect& rect, bool repaint);
+  void EnableWindow(bool enabled);
+  bool IsWindowEnabled() const;
+  // Centres the window on the whole screen, halves truncated toward zero.
+  void CentreOnScreen();
+
+  const DialogTemplate& Template() const noexcept { return template_; }
+
+ protected:
+  // The standard initialisation loads the controls from the members; return
+  // true to leave the focus to the first tab stop.
+  virtual bool OnInitDialog();
+  virtual void DoDataExchange(DataExchange& dx);
+  // Loads (false) or saves (true) the exchanged values; false if it failed.
+  bool UpdateData(bool saveAndValidate);
+  // Enter and the default button; reads the controls back and ends with 1.
+  virtual void OnOK();
+  // Escape and the close box; ends with 2.
+  virtual void OnCancel();
+
+  virtual const BindingTable& GetBindingTable() const;
+  static const BindingRow kBindings[2];
+  static const BindingTable kBindingTable;
+
+ private:
+  bool InitDialog(DialogWindow& window) override;
+  void Command(int id, std::uint16_t code) override;
+  void Detach() override { window_ = nullptr; }
+  DialogWindow& Window() const;
+
+  const DialogTemplate& template_;
+  CDialog* parent_;
+  DialogWindow* window_ = nullptr;
+};
+
+}  // namespace kadenzo

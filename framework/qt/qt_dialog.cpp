@@ -1,0 +1,265 @@
+#include "framework/qt/qt_dialog.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include "framework/binding.h"
+#include "framework/exceptions.h"
+#include "framework/qt/qt_platform.h"
+
+namespace kadenzo::qt {
+
+namespace {
+
+// Classic label text marks a mnemonic with "&" and shows "&&" as one "&";
+// our labels carry no mnemonics, so only the doubled ampersand matters.
+QString LabelText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+      .replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, QWidget* owner, DialogSite& site)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      site_(site),
+      template_(dialog) {
+  setWindowTitle(ToQString(dialog.caption));
+  setModal(true);
+  Build(dialog);
+}
+
+QtDialogWindow::~QtDialogWindow() = default;
+
+QRect QtDialogWindow::ToPixels(const DialogRect& rect) const {
+  // Rounded like the dialog manager's MulDiv.
+  const auto x = [this](int units) { return (units * unitX_ + 2) / 4; };
+  const auto y = [this](int units) { return (units * unitY_ + 4) / 8; };
+  return QRect(x(rect.x), y(rect.y), x(rect.width), y(rect.height));
+}
+
+void QtDialogWindow::Build(const DialogTemplate& dialog) {
+  QFont font(ToQString(dialog.fontName), dialog.fontPoints);
+  font.setStyleHint(QFont::SansSerif);
+  setFont(font);
+  // Dialog units follow the font, so the layout keeps its proportions with
+  // any font and at any screen scale.
+  const QFontMetrics metrics(font);
+  const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  unitX_ = (letters + 26) / 52;
+  unitY_ = metrics.height();
+
+  Platform::ApplyDialogColours(*this);
+  setWindowIcon(Platform::ApplicationIcon());
+
+  QButtonGroup* group = nullptr;
+  for (const ControlTemplate& control : dialog.controls) {
+    if ((control.flags & ControlFlag::kGroup) != 0) group = nullptr;
+    QWidget* widget = MakeControl(control, group);
+    widget->setGeometry(ToPixels(control.rect));
+    if (control.id != kStaticId) {
+      widget->setProperty(kControlIdProperty, control.id);
+      controls_.emplace(control.id, widget);
+    }
+  }
+
+  const QRect client = ToPixels({0, 0, dialog.width, dialog.height});
+  setFixedSize(client.size());
+}
+
+QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGroup*& group) {
+  const bool tabStop = (control.flags & ControlFlag::kTabStop) != 0;
+  const int id = control.id;
+  switch (control.kind) {
+    case ControlKind::AutoRadioButton: {
+      auto* button = new QRadioButton(LabelText(control.text), this);
+      // Each template group is one exclusive set; a click notifies even when
+      // the button was already checked.
+      if (group == nullptr) {
+        group = new QButtonGroup(this);
+        group->setExclusive(true);
+      }
+      button->setAutoExclusive(false);
+      group->addButton(button);
+      button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      connect(button, &QAbstractButton::clicked, this, [this, id] { site_.Command(id, Notify::kClicked); });
+      return button;
+    }
+    case ControlKind::Edit: {
+      auto* edit = new QLineEdit(this);
+      edit->setFrame((control.flags & ControlFlag::kBorder) != 0);
+      edit->setReadOnly((control.flags & ControlFlag::kReadOnly) != 0);
+      if (edit->isReadOnly()) Platform::ApplyReadOnlyColours(*edit);
+      edit->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      // textChanged, unlike textEdited, also reports the program's own
+      // writes, synchronously, as the dialog manager's change notification does.
+      connect(edit, &QLineEdit::textChanged, this, [this, id] { site_.Command(id, Notify::kChange); });
+      if (tabStop && firstTabStop_ == nullptr) firstTabStop_ = edit;
+      return edit;
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton: {
+      auto* button = new QPushButton(LabelText(control.text), this);
+      // Enter is routed by keyPressEvent, not by Qt's auto-default logic.
+      button->setAutoDefault(false);
+      if (control.kind == ControlKind::DefaultPushButton) {
+        button->setDefault(true);
+        defaultButton_ = button;
+        defaultId_ = id;
+      }
+      button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      connect(button, &QAbstractButton::clicked, this, [this, id] { site_.Command(id, Notify::kClicked); });
+      if (tabStop && firstTabStop_ == nullptr) firstTabStop_ = button;
+      return button;
+    }
+    case ControlKind::Label: {
+      auto* label = new QLabel(LabelText(control.text), this);
+      label->setAlignment((control.align == TextAlign::Centre ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::GroupFrame: {
+      auto* frame = new QFrame(this);
+      frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+      return frame;
+    }
+    case ControlKind::Icon: {
+      auto* label = new QLabel(this);
+      label->setPixmap(Platform::IconPixmap(control.iconResource, devicePixelRatio()));
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      // An icon control sizes itself to its icon.
+      label->setFixedSize(32, 32);
+      return label;
+    }
+  }
+  throw CNotSupportedException("unknown control kind");
+}
+
+QWidget* QtDialogWindow::Control(int id) const {
+  const auto found = controls_.find(id);
+  if (found == controls_.end()) throw CResourceException("no control with that id");
+  return found->second;
+}
+
+std::string QtDialogWindow::GetItemText(int id) const {
+  QWidget* widget = Control(id);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text().toStdString();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text().toStdString();
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text().toStdString();
+  return {};
+}
+
+void QtDialogWindow::SetItemText(int id, std::string_view text) {
+  QWidget* widget = Control(id);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    edit->setText(ToQString(text));
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    button->setText(LabelText(text));
+  } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(LabelText(text));
+  } else {
+    throw CNotSupportedException("the control has no text");
+  }
+}
+
+bool QtDialogWindow::IsChecked(int id) const {
+  auto* button = qobject_cast<QAbstractButton*>(Control(id));
+  return button != nullptr && button->isChecked();
+}
+
+void QtDialogWindow::SetChecked(int id, bool checked) {
+  auto* button = qobject_cast<QAbstractButton*>(Control(id));
+  if (button == nullptr) throw CNotSupportedException("the control cannot be checked");
+  // An exclusive group will not let its checked button be cleared directly.
+  QButtonGroup* group = button->group();
+  const bool exclusive = group != nullptr && group->exclusive();
+  if (exclusive && !checked) group->setExclusive(false);
+  button->setChecked(checked);
+  if (exclusive && !checked) group->setExclusive(true);
+}
+
+ScreenRect QtDialogWindow::GetWindowRect() const {
+  const QRect frame = frameGeometry();
+  return {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+}
+
+void QtDialogWindow::MoveWindow(const ScreenRect& rect, bool repaint) {
+  // move() places the frame, as the rectangle means; the size is fixed.
+  move(rect.left, rect.top);
+  if (repaint) update();
+}
+
+void QtDialogWindow::Enable(bool enabled) {
+  setEnabled(enabled);
+}
+
+bool QtDialogWindow::IsEnabled() const {
+  return isEnabled();
+}
+
+bool QtDialogWindow::IsActive() const {
+  return isActiveWindow();
+}
+
+void QtDialogWindow::Activate() {
+  raise();
+  activateWindow();
+}
+
+void QtDialogWindow::EndModalLoop(int result) {
+  done(result);
+}
+
+void QtDialogWindow::FocusFirstTabStop() {
+  if (firstTabStop_ != nullptr) firstTabStop_->setFocus(Qt::TabFocusReason);
+}
+
+int QtDialogWindow::RunModalLoop() {
+  return exec();
+}
+
+void QtDialogWindow::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+      // Enter presses the focused push button, or else the default button.
+      auto* focused = qobject_cast<QPushButton*>(focusWidget());
+      const int id = focused != nullptr ? focused->property(kControlIdProperty).toInt() : defaultId_;
+      site_.Command(id, Notify::kClicked);
+      return;
+    }
+    case Qt::Key_Escape: site_.Command(2, Notify::kClicked); return;
+    case Qt::Key_F1: return;
+    default: QDialog::keyPressEvent(event);
+  }
+}
+
+void QtDialogWindow::closeEvent(QCloseEvent* event) {
+  // The close box is the cancel command; the dialog decides whether it ends.
+  event->ignore();
+  site_.Command(2, Notify::kClicked);
+}
+
+// QDialog's own ways of ending are all routed through the commands instead.
+void QtDialogWindow::reject() {
+  site_.Command(2, Notify::kClicked);
+}
+void QtDialogWindow::accept() {
+  site_.Command(defaultId_, Notify::kClicked);
+}
+
+}  // namespace kadenzo::qt

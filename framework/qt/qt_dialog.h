@@ -1,0 +1,64 @@
+// A dialog window of the Qt backend: real widgets laid out from a template.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <unordered_map>
+
+#include "framework/backend.h"
+
+class QButtonGroup;
+class QPushButton;
+
+namespace kadenzo::qt {
+
+// The dynamic property that carries a control's template id, so that tools
+// and tests can find a control as the program does.
+inline constexpr char kControlIdProperty[] = "kadenzoControlId";
+
+class QtDialogWindow final : public QDialog, public DialogWindow {
+ public:
+  QtDialogWindow(const DialogTemplate& dialog, QWidget* owner, DialogSite& site);
+  ~QtDialogWindow() override;
+
+  std::string GetItemText(int id) const override;
+  void SetItemText(int id, std::string_view text) override;
+  bool IsChecked(int id) const override;
+  void SetChecked(int id, bool checked) override;
+  ScreenRect GetWindowRect() const override;
+  void MoveWindow(const ScreenRect& rect, bool repaint) override;
+  void Enable(bool enabled) override;
+  bool IsEnabled() const override;
+  bool IsActive() const override;
+  void Activate() override;
+  void EndModalLoop(int result) override;
+
+  // Runs the window until EndModalLoop; returns its result.
+  int RunModalLoop();
+  // Puts the focus on the first control that is a tab stop.
+  void FocusFirstTabStop();
+  QWidget* Control(int id) const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+  void accept() override;
+
+ private:
+  void Build(const DialogTemplate& dialog);
+  QWidget* MakeControl(const struct ControlTemplate& control, QButtonGroup*& group);
+  QRect ToPixels(const DialogRect& rect) const;
+
+  DialogSite& site_;
+  const DialogTemplate& template_;
+  int unitX_ = 0;  // average character width: four dialog units across
+  int unitY_ = 0;  // character height: eight dialog units down
+  std::unordered_map<int, QWidget*> controls_;
+  QWidget* firstTabStop_ = nullptr;
+  QPushButton* defaultButton_ = nullptr;
+  int defaultId_ = 1;
+};
+
+}  // namespace kadenzo::qt

@@ -1,0 +1,176 @@
+#include "framework/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPalette>
+#include <QScreen>
+#include <QStyleFactory>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "framework/exceptions.h"
+#include "framework/qt/qt_dialog.h"
+#include "framework/resources.h"
+
+namespace kadenzo::qt {
+
+namespace {
+
+std::optional<QColor> g_face;
+std::optional<QColor> g_text;
+std::vector<QtDialogWindow*> g_running;  // innermost last
+
+QColor ToQColor(Colour colour) {
+  return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QImage IconImage(int resourceId) {
+  for (const IconResource& icon : ApplicationResources().icons) {
+    if (icon.id == resourceId) return QImage(icon.xpm);
+  }
+  throw CResourceException("no icon resource with that id");
+}
+
+}  // namespace
+
+void Platform::ApplyDialogColours(QWidget& dialog) {
+  if (!g_face) return;
+  // Face, labels, buttons and frames take the dialog colours; the Base and
+  // Text roles of editable fields are left to the desktop's scheme.
+  QPalette palette = dialog.palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::Window, *g_face);
+    palette.setColor(group, QPalette::Button, *g_face);
+    if (group != QPalette::Disabled) {
+      palette.setColor(group, QPalette::WindowText, *g_text);
+      palette.setColor(group, QPalette::ButtonText, *g_text);
+    }
+  }
+  dialog.setPalette(palette);
+  dialog.setAutoFillBackground(true);
+}
+
+void Platform::ApplyReadOnlyColours(QLineEdit& edit) {
+  if (!g_face) return;
+  // Read-only fields are coloured as labels are.
+  QPalette palette = edit.palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::Base, *g_face);
+    if (group != QPalette::Disabled) palette.setColor(group, QPalette::Text, *g_text);
+  }
+  edit.setPalette(palette);
+}
+
+QIcon Platform::ApplicationIcon() {
+  const auto icons = ApplicationResources().icons;
+  if (icons.empty()) return {};
+  QIcon icon;
+  for (int scale : {1, 2, 3, 4}) icon.addPixmap(IconPixmap(icons.front().id, scale));
+  return icon;
+}
+
+QPixmap Platform::IconPixmap(int resourceId, qreal devicePixelRatio) {
+  const QImage image = IconImage(resourceId);
+  const int scale = std::max(1, static_cast<int>(std::ceil(devicePixelRatio)));
+  QPixmap pixmap =
+      QPixmap::fromImage(image.scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  pixmap.setDevicePixelRatio(scale);
+  return pixmap;
+}
+
+}  // namespace kadenzo::qt
+
+namespace kadenzo::backend {
+
+using qt::QtDialogWindow;
+using namespace kadenzo::qt;
+
+void Initialise(const char* programName) {
+  if (QApplication::instance() != nullptr) return;
+  // The toolkit gets the program's name and nothing else, so no command-line
+  // option can change the program.
+  static std::string name = programName;
+  static int argc = 1;
+  static char* argv[] = {name.data(), nullptr};
+  static QApplication application(argc, argv);
+  // A style that honours the dialog colours on every desktop.
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setWindowIcon(qt::Platform::ApplicationIcon());
+}
+
+int RunModal(const DialogTemplate& dialog, DialogWindow* owner, DialogSite& site) {
+  auto* ownerWindow = dynamic_cast<QtDialogWindow*>(owner);
+  auto window = std::make_unique<QtDialogWindow>(dialog, ownerWindow, site);
+  if (ownerWindow != nullptr) ownerWindow->Enable(false);
+  g_running.push_back(window.get());
+
+  struct Cleanup {
+    QtDialogWindow* window;
+    QtDialogWindow* owner;
+    DialogSite& site;
+    ~Cleanup() {
+      const bool wasActive = window->isActiveWindow();
+      window->hide();
+      std::erase(g_running, window);
+      if (owner != nullptr) {
+        owner->Enable(true);
+        if (wasActive || QApplication::activeWindow() == nullptr) owner->Activate();
+      }
+      site.Detach();
+    }
+  } cleanup{window.get(), ownerWindow, site};
+
+  if (site.InitDialog(*window)) window->FocusFirstTabStop();
+  return window->RunModalLoop();
+}
+
+DialogWindow* ActiveWindow() {
+  return g_running.empty() ? nullptr : g_running.back();
+}
+
+ScreenRect DesktopRect() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) throw CResourceException("no screen");
+  const QRect geometry = screen->geometry();
+  return {geometry.left(), geometry.top(), geometry.left() + geometry.width(), geometry.top() + geometry.height()};
+}
+
+int MessageBox(std::string_view text, std::string_view caption, unsigned type) {
+  const unsigned icon = type & 0xF0;
+  QMessageBox box(icon == kMbIconStop          ? QMessageBox::Critical
+                  : icon == kMbIconExclamation ? QMessageBox::Warning
+                                               : QMessageBox::NoIcon,
+                  ToQString(caption), ToQString(text), QMessageBox::Ok, g_running.empty() ? nullptr : g_running.back());
+  box.setWindowModality((type & kMbSystemModal) != 0 ? Qt::ApplicationModal : Qt::WindowModal);
+  qt::Platform::ApplyDialogColours(box);
+  box.exec();
+  return kIdOk;
+}
+
+void SetDialogColours(Colour face, Colour text) {
+  qt::g_face = qt::ToQColor(face);
+  qt::g_text = qt::ToQColor(text);
+}
+
+std::optional<std::string> LoadString(unsigned id) {
+  for (const StringResource& entry : ApplicationResources().strings) {
+    if (entry.id == id) return std::string(entry.text);
+  }
+  return std::nullopt;
+}
+
+std::string ModuleBaseName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+}  // namespace kadenzo::backend
