@@ -200,6 +200,7 @@ ScreenRect QtDialogWindow::GetWindowRect() const {
 void QtDialogWindow::MoveWindow(const ScreenRect& rect, bool repaint) {
   // move() places the frame, as the rectangle means; the size is fixed.
   move(rect.left, rect.top);
+  placement_ = rect;
   if (repaint) update();
 }
 
@@ -208,7 +209,7 @@ void QtDialogWindow::Enable(bool enabled) {
 }
 
 bool QtDialogWindow::IsEnabled() const {
-  return isEnabled();
+  return isEnabled() && !blocked_;
 }
 
 bool QtDialogWindow::IsActive() const {
@@ -216,7 +217,6 @@ bool QtDialogWindow::IsActive() const {
 }
 
 void QtDialogWindow::Activate() {
-  raise();
   activateWindow();
 }
 
@@ -246,6 +246,24 @@ void QtDialogWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_F1: return;
     default: QDialog::keyPressEvent(event);
   }
+}
+
+bool QtDialogWindow::event(QEvent* event) {
+  const bool handled = QDialog::event(event);
+  // A window's frame is known only once it is shown (and, under a window
+  // manager, framed). If it then differs from the size the placement was
+  // worked out for, move it so that it keeps the placement's centre.
+  const auto type = event->type();
+  if (placement_ && isVisible() && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize)) {
+    const QRect frame = frameGeometry();
+    if (frame.width() != placement_->Width() || frame.height() != placement_->Height()) {
+      const int left = placement_->left + placement_->Width() / 2 - frame.width() / 2;
+      const int top = placement_->top + placement_->Height() / 2 - frame.height() / 2;
+      placement_ = ScreenRect{left, top, left + frame.width(), top + frame.height()};
+      move(left, top);
+    }
+  }
+  return handled;
 }
 
 void QtDialogWindow::closeEvent(QCloseEvent* event) {

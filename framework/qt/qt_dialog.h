@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <optional>
 #include <unordered_map>
 
 #include "framework/backend.h"
@@ -34,6 +35,11 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   void Activate() override;
   void EndModalLoop(int result) override;
 
+  // While a dialog it owns runs, a window takes no input. Qt's modality
+  // does the blocking; disabling the window as well would disable the
+  // dialog it owns, which Qt counts among its children.
+  void SetBlockedByModal(bool blocked) { blocked_ = blocked; }
+
   // Runs the window until EndModalLoop; returns its result.
   int RunModalLoop();
   // Puts the focus on the first control that is a tab stop.
@@ -43,6 +49,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
   void reject() override;
   void accept() override;
 
@@ -58,7 +65,12 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   std::unordered_map<int, QWidget*> controls_;
   QWidget* firstTabStop_ = nullptr;
   QPushButton* defaultButton_ = nullptr;
+  // Where MoveWindow put the frame before the window manager had framed
+  // the window; kept so the frame can be re-centred on the same point once
+  // its real size is known.
+  std::optional<ScreenRect> placement_;
   int defaultId_ = 1;
+  bool blocked_ = false;
 };
 
 }  // namespace kadenzo::qt

@@ -111,7 +111,7 @@ void Initialise(const char* programName) {
 int RunModal(const DialogTemplate& dialog, DialogWindow* owner, DialogSite& site) {
   auto* ownerWindow = dynamic_cast<QtDialogWindow*>(owner);
   auto window = std::make_unique<QtDialogWindow>(dialog, ownerWindow, site);
-  if (ownerWindow != nullptr) ownerWindow->Enable(false);
+  if (ownerWindow != nullptr) ownerWindow->SetBlockedByModal(true);
   g_running.push_back(window.get());
 
   struct Cleanup {
@@ -123,7 +123,7 @@ int RunModal(const DialogTemplate& dialog, DialogWindow* owner, DialogSite& site
       window->hide();
       std::erase(g_running, window);
       if (owner != nullptr) {
-        owner->Enable(true);
+        owner->SetBlockedByModal(false);
         if (wasActive || QApplication::activeWindow() == nullptr) owner->Activate();
       }
       site.Detach();

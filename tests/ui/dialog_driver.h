@@ -57,6 +57,9 @@ class DialogDriver {
   virtual void SetClipboard(std::string_view text) = 0;
   virtual std::string Clipboard() = 0;
 
+  // Whether the program's entry has returned.
+  virtual bool HasEnded() = 0;
+
   // The caption of the active dialog; empty when none is open.
   virtual std::string ActiveCaption() = 0;
   // The captions of all open dialogs, outermost first.

@@ -1,0 +1,351 @@
+// The dialog driver on the Qt backend: real key and mouse events through
+// QTest, delivered on the program's own thread while the script waits.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPointer>
+#include <QTest>
+#include <QWindow>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include "framework/qt/qt_dialog.h"
+#include "framework/win_app.h"
+#include "tests/ui/dialog_driver.h"
+
+namespace kadenzo::testing_support {
+
+namespace {
+
+using qt::QtDialogWindow;
+using namespace std::chrono_literals;
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+Colour ToColour(QRgb rgb) {
+  return Rgb(static_cast<std::uint8_t>(qRed(rgb)), static_cast<std::uint8_t>(qGreen(rgb)),
+             static_cast<std::uint8_t>(qBlue(rgb)));
+}
+
+ScreenRect ToScreenRect(const QRect& rect) {
+  return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+// The open dialogs, outermost first: each one's owner is the one before it.
+std::vector<QtDialogWindow*> OpenDialogWindows() {
+  std::vector<QtDialogWindow*> dialogs;
+  for (QWidget* widget : QApplication::allWidgets()) {
+    auto* dialog = dynamic_cast<QtDialogWindow*>(widget);
+    if (dialog != nullptr && dialog->isVisible()) dialogs.push_back(dialog);
+  }
+  const auto depth = [](QWidget* widget) {
+    int level = 0;
+    for (QWidget* owner = widget->parentWidget(); owner != nullptr; owner = owner->parentWidget()) ++level;
+    return level;
+  };
+  std::sort(dialogs.begin(), dialogs.end(), [&](QWidget* a, QWidget* b) { return depth(a) < depth(b); });
+  return dialogs;
+}
+
+QtDialogWindow* ActiveDialog() {
+  const auto dialogs = OpenDialogWindows();
+  return dialogs.empty() ? nullptr : dialogs.back();
+}
+
+QtDialogWindow& RequireActiveDialog() {
+  QtDialogWindow* dialog = ActiveDialog();
+  if (dialog == nullptr) throw std::runtime_error("no dialog is open");
+  return *dialog;
+}
+
+QtDialogWindow& DialogByCaption(std::string_view caption) {
+  for (QtDialogWindow* dialog : OpenDialogWindows()) {
+    if (dialog->windowTitle() == ToQString(caption)) return *dialog;
+  }
+  throw std::runtime_error("no open dialog with that caption: " + std::string(caption));
+}
+
+struct KeyStroke {
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
+
+KeyStroke StrokeOf(Key key) {
+  switch (key) {
+    case Key::Tab: return {Qt::Key_Tab, Qt::NoModifier};
+    case Key::ShiftTab: return {Qt::Key_Backtab, Qt::ShiftModifier};
+    case Key::Enter: return {Qt::Key_Return, Qt::NoModifier};
+    case Key::Escape: return {Qt::Key_Escape, Qt::NoModifier};
+    case Key::F1: return {Qt::Key_F1, Qt::NoModifier};
+    case Key::Backspace: return {Qt::Key_Backspace, Qt::NoModifier};
+    case Key::Delete: return {Qt::Key_Delete, Qt::NoModifier};
+    case Key::Home: return {Qt::Key_Home, Qt::NoModifier};
+    case Key::End: return {Qt::Key_End, Qt::NoModifier};
+    case Key::Left: return {Qt::Key_Left, Qt::NoModifier};
+    case Key::Right: return {Qt::Key_Right, Qt::NoModifier};
+    case Key::Up: return {Qt::Key_Up, Qt::NoModifier};
+    case Key::Down: return {Qt::Key_Down, Qt::NoModifier};
+    case Key::ShiftEnd: return {Qt::Key_End, Qt::ShiftModifier};
+    case Key::ShiftHome: return {Qt::Key_Home, Qt::ShiftModifier};
+    case Key::Copy: return {Qt::Key_C, Qt::ControlModifier};
+    case Key::Paste: return {Qt::Key_V, Qt::ControlModifier};
+    case Key::Cut: return {Qt::Key_X, Qt::ControlModifier};
+    case Key::AltF4: return {Qt::Key_F4, Qt::AltModifier};
+  }
+  return {Qt::Key_unknown, Qt::NoModifier};
+}
+
+// Keys go to the window that has the keyboard, through the window system
+// interface, so modality and focus decide who gets them, as for a person.
+QWindow* KeyTarget() {
+  QWindow* window = QGuiApplication::focusWindow();
+  if (window == nullptr) window = RequireActiveDialog().windowHandle();
+  return window;
+}
+
+// A click where the control is on the screen, delivered to its window
+// through the window system interface: a window blocked by a modal dialog
+// does not get it.
+void ClickAt(QWidget& control) {
+  QWidget* window = control.window();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                    control.mapTo(window, control.rect().center()));
+}
+
+// A point inside a widget away from its text and border.
+QPoint BackgroundPoint(const QWidget& widget) {
+  if (qobject_cast<const QLineEdit*>(&widget) != nullptr) return {widget.width() - 4, widget.height() / 2};
+  return {1, 1};
+}
+
+class QtDriver final : public DialogDriver {
+ public:
+  explicit QtDriver(const std::atomic<bool>& ended) : ended_(ended) {}
+
+  void Type(std::string_view text) override {
+    for (const QChar c : ToQString(text)) {
+      Act([c] {
+        QWindow* target = KeyTarget();
+        QTest::sendKeyEvent(QTest::Press, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      });
+    }
+  }
+
+  void Press(Key key) override {
+    if (key == Key::AltF4) {
+      // The window manager turns Alt+F4 into a close request.
+      CloseBox();
+      return;
+    }
+    const KeyStroke stroke = StrokeOf(key);
+    Act([stroke] { QTest::keyClick(KeyTarget(), stroke.key, stroke.modifiers); });
+  }
+
+  void Click(int id) override {
+    Act([id] { ClickAt(*RequireActiveDialog().Control(id)); });
+  }
+
+  void ClickIn(std::string_view caption, int id) override {
+    const std::string name(caption);
+    Act([name, id] { ClickAt(*DialogByCaption(name).Control(id)); });
+  }
+
+  void CloseBox() override {
+    Act([] { RequireActiveDialog().close(); });
+  }
+
+  void SetClipboard(std::string_view text) override {
+    const QString value = ToQString(text);
+    Query([value] {
+      QGuiApplication::clipboard()->setText(value);
+      return 0;
+    });
+  }
+
+  std::string Clipboard() override {
+    return Query([] { return QGuiApplication::clipboard()->text().toStdString(); });
+  }
+
+  bool HasEnded() override {
+    if (ended_) return true;
+    // Once the last dialog has gone the entry is returning.
+    try {
+      return Query([] { return OpenDialogWindows().empty(); });
+    } catch (const std::runtime_error&) {
+      return ended_.load();
+    }
+  }
+
+  std::string ActiveCaption() override {
+    return Query([] {
+      QtDialogWindow* dialog = ActiveDialog();
+      return dialog != nullptr ? dialog->windowTitle().toStdString() : std::string();
+    });
+  }
+
+  std::vector<std::string> OpenDialogs() override {
+    return Query([] {
+      std::vector<std::string> captions;
+      for (QtDialogWindow* dialog : OpenDialogWindows()) captions.push_back(dialog->windowTitle().toStdString());
+      return captions;
+    });
+  }
+
+  std::string Text(int id) override {
+    return Query([id] { return RequireActiveDialog().GetItemText(id); });
+  }
+
+  bool IsChecked(int id) override {
+    return Query([id] { return RequireActiveDialog().IsChecked(id); });
+  }
+
+  int FocusedId() override {
+    return Query([] {
+      QWidget* focus = QApplication::focusWidget();
+      return focus != nullptr ? focus->property(qt::kControlIdProperty).toInt() : 0;
+    });
+  }
+
+  std::vector<std::string> LabelTexts() override {
+    return Query([] {
+      std::vector<std::string> texts;
+      for (QLabel* label : RequireActiveDialog().findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (!label->text().isEmpty()) texts.push_back(label->text().toStdString());
+      }
+      return texts;
+    });
+  }
+
+  bool IsDialogEnabled(std::string_view caption) override {
+    const std::string name(caption);
+    return Query([name] { return DialogByCaption(name).IsEnabled(); });
+  }
+
+  ScreenRect DialogRect(std::string_view caption) override {
+    const std::string name(caption);
+    return Query([name] { return ToScreenRect(DialogByCaption(name).frameGeometry()); });
+  }
+
+  ScreenRect DesktopRect() override {
+    return Query([] { return backend::DesktopRect(); });
+  }
+
+  Colour FaceColour() override {
+    return Query([] { return ToColour(RequireActiveDialog().grab().toImage().pixel(2, 2)); });
+  }
+
+  Colour BackgroundColour(int id) override {
+    return Query([id] {
+      QWidget* control = RequireActiveDialog().Control(id);
+      return ToColour(control->grab().toImage().pixel(BackgroundPoint(*control)));
+    });
+  }
+
+  // Runs f on the program's thread and returns its result.
+  template <class F>
+  auto Query(F f) -> decltype(f()) {
+    using Result = decltype(f());
+    auto promise = std::make_shared<std::promise<Result>>();
+    auto future = promise->get_future();
+    QMetaObject::invokeMethod(
+        qApp,
+        [f, promise] {
+          try {
+            promise->set_value(f());
+          } catch (...) {
+            promise->set_exception(std::current_exception());
+          }
+        },
+        Qt::QueuedConnection);
+    while (future.wait_for(5ms) != std::future_status::ready) {
+      if (ended_) throw std::runtime_error("the program has ended");
+    }
+    return future.get();
+  }
+
+  // Runs an action on the program's thread and waits until the program is
+  // idle again: the action may open a modal dialog and not return for now,
+  // but that dialog's loop will answer the ping posted after it.
+  template <class F>
+  void Act(F f) {
+    if (ended_) throw std::runtime_error("the program has ended");
+    QMetaObject::invokeMethod(qApp, f, Qt::QueuedConnection);
+    Sync();
+  }
+
+  void Sync() {
+    auto ping = std::make_shared<std::promise<void>>();
+    auto answered = ping->get_future();
+    QMetaObject::invokeMethod(
+        qApp, [ping] { ping->set_value(); }, Qt::QueuedConnection);
+    while (answered.wait_for(5ms) != std::future_status::ready) {
+      if (ended_) return;
+    }
+  }
+
+ private:
+  const std::atomic<bool>& ended_;
+};
+
+}  // namespace
+
+int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std::string> arguments) {
+  std::vector<std::string> words{"kadenzo"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+
+  std::atomic<bool> ended = false;
+  std::exception_ptr failure;
+  std::thread driverThread([&] {
+    QtDriver driver(ended);
+    try {
+      // The calculator opens once the program's entry has made it.
+      while (!ended && (QCoreApplication::instance() == nullptr || driver.ActiveCaption().empty()))
+        std::this_thread::sleep_for(5ms);
+      if (!ended) script(driver);
+      // Cancel whatever the script left open, innermost first.
+      while (!ended) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+              if (QtDialogWindow* dialog = ActiveDialog()) dialog->close();
+            },
+            Qt::QueuedConnection);
+        driver.Sync();
+      }
+    } catch (...) {
+      if (!ended) failure = std::current_exception();
+      while (!ended) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [] {
+              if (QtDialogWindow* dialog = ActiveDialog()) dialog->close();
+            },
+            Qt::QueuedConnection);
+        std::this_thread::sleep_for(5ms);
+      }
+    }
+  });
+
+  const int exitCode = AfxWinMain(static_cast<int>(words.size()), argv.data());
+  ended = true;
+  driverThread.join();
+  // Drop whatever the script posted after the program ended.
+  QCoreApplication::removePostedEvents(qApp);
+  if (failure) std::rethrow_exception(failure);
+  return exitCode;
+}
+
+}  // namespace kadenzo::testing_support

@@ -1,0 +1,335 @@
+// How the calculator and its About box behave for a person at the keyboard
+// and mouse. Written once against the dialog driver, run on every backend.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "tests/ui/dialog_driver.h"
+#include "ui/resource_ids.h"
+
+namespace kadenzo::testing_support {
+namespace {
+
+constexpr std::array kAllFields = {
+    IDC_FIRST_COUNT,  IDC_FIRST_HOURS,  IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,
+    IDC_SECOND_COUNT, IDC_SECOND_HOURS, IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES,
+    IDC_RESULT_COUNT, IDC_RESULT_HOURS, IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES,
+};
+constexpr std::array kRateButtons = {IDC_RATE_23_976, IDC_RATE_24, IDC_RATE_25, IDC_RATE_29_97, IDC_RATE_30};
+constexpr int kClose = 1;
+
+// "count h:m:s:f" of the row whose count field is given.
+std::string Row(DialogDriver& d, int countField) {
+  const std::size_t base = countField == IDC_FIRST_COUNT ? 0 : countField == IDC_SECOND_COUNT ? 5 : 10;
+  return d.Text(kAllFields[base]) + " " + d.Text(kAllFields[base + 1]) + ":" + d.Text(kAllFields[base + 2]) + ":" +
+         d.Text(kAllFields[base + 3]) + ":" + d.Text(kAllFields[base + 4]);
+}
+
+// Replaces a field's whole text by clicking into it, selecting it and typing.
+void Enter(DialogDriver& d, int field, std::string_view text) {
+  d.Click(field);
+  d.Press(Key::End);
+  d.Press(Key::ShiftHome);
+  if (text.empty())
+    d.Press(Key::Delete);
+  else
+    d.Type(text);
+}
+
+std::vector<std::string> AllTexts(DialogDriver& d) {
+  std::vector<std::string> texts;
+  for (int field : kAllFields) texts.push_back(d.Text(field));
+  return texts;
+}
+
+TEST(CalculatorWindowTest, OpensCentredWithEveryFieldZeroAt30Adding) {
+  const int exitCode = RunProgram([](DialogDriver& d) {
+    EXPECT_EQ(d.ActiveCaption(), "Kadenzo");
+    for (int field : kAllFields) EXPECT_EQ(d.Text(field), "0") << "field " << field;
+    for (int rate : kRateButtons) EXPECT_EQ(d.IsChecked(rate), rate == IDC_RATE_30) << "rate button " << rate;
+    EXPECT_TRUE(d.IsChecked(IDC_ADD));
+    EXPECT_FALSE(d.IsChecked(IDC_SUBTRACT));
+    EXPECT_EQ(d.FocusedId(), IDC_FIRST_COUNT);
+
+    const ScreenRect window = d.DialogRect("Kadenzo");
+    const ScreenRect desktop = d.DesktopRect();
+    EXPECT_EQ(window.left, (desktop.right - desktop.left) / 2 + desktop.left - window.Width() / 2);
+    EXPECT_EQ(window.top, (desktop.bottom - desktop.top) / 2 + desktop.top - window.Height() / 2);
+  });
+  EXPECT_EQ(exitCode, 0);
+}
+
+TEST(CalculatorWindowTest, TabVisitsTheFieldsInTemplateOrderWithTheHoursLast) {
+  RunProgram([](DialogDriver& d) {
+    const std::vector<int> order = {IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,  IDC_SECOND_COUNT,
+                                    IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES, IDC_RESULT_COUNT,
+                                    IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES, kClose,
+                                    IDC_ABOUT,          IDC_FIRST_HOURS,    IDC_SECOND_HOURS,  IDC_RESULT_HOURS,
+                                    IDC_FIRST_COUNT};
+    std::vector<int> visited;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      d.Press(Key::Tab);
+      visited.push_back(d.FocusedId());
+    }
+    EXPECT_EQ(visited, order);
+    d.Press(Key::ShiftTab);
+    EXPECT_EQ(d.FocusedId(), IDC_RESULT_HOURS);
+  });
+}
+
+TEST(CalculatorWindowTest, TypingACountUpdatesEveryFieldAtEachKeystroke) {
+  RunProgram([](DialogDriver& d) {
+    d.Click(IDC_RATE_29_97);
+    d.Click(IDC_FIRST_COUNT);
+    d.Press(Key::End);
+    d.Press(Key::ShiftHome);
+    const std::pair<const char*, const char*> steps[] = {
+        {"1", "1 0:0:0:1"}, {"8", "18 0:0:0:18"}, {"0", "180 0:0:6:0"}, {"0", "1800 0:1:0:1"}};
+    for (const auto& [key, row] : steps) {
+      d.Type(key);
+      EXPECT_EQ(Row(d, IDC_FIRST_COUNT), row);
+      EXPECT_EQ(Row(d, IDC_RESULT_COUNT), row);
+    }
+    EXPECT_EQ(d.FocusedId(), IDC_FIRST_COUNT);
+  });
+}
+
+struct WrittenBack {
+  int field;
+  const char* typed;
+  const char* shown;
+  const char* row;  // the operand's row afterwards
+};
+
+TEST(CalculatorWindowTest, ValuesOverTheirLimitsAreWrittenBack) {
+  const WrittenBack cases[] = {
+      {IDC_FIRST_COUNT, "4294950000", "4294900000", "4294900000 39767:35:33:10"},
+      {IDC_FIRST_COUNT, "5000000000", "4294900000", "4294900000 39767:35:33:10"},
+      {IDC_SECOND_COUNT, "-5", "0", "0 0:0:0:0"},
+      {IDC_SECOND_COUNT, "+12abc", "+12abc", "+12abc 0:0:0:12"},
+      {IDC_SECOND_MINUTES, "75", "59", "106200 0:59:0:0"},
+      {IDC_FIRST_MINUTES, "75", "75", "135000 0:75:0:0"},
+      {IDC_FIRST_SECONDS, "75", "75", "2250 0:0:75:0"},
+      {IDC_FIRST_FRAMES, "35", "29", "29 0:0:0:29"},
+      {IDC_FIRST_HOURS, "39769", "39768", "4294967295 39768:12:56:15"},
+      {IDC_SECOND_SECONDS, "99999999999", "65500", "1965000 0:0:65500:0"},
+  };
+  RunProgram([&](DialogDriver& d) {
+    for (const WrittenBack& c : cases) {
+      const bool first = c.field == IDC_FIRST_COUNT || c.field == IDC_FIRST_HOURS || c.field == IDC_FIRST_MINUTES ||
+                         c.field == IDC_FIRST_SECONDS || c.field == IDC_FIRST_FRAMES;
+      Enter(d, first ? IDC_FIRST_COUNT : IDC_SECOND_COUNT, "0");
+      Enter(d, c.field, c.typed);
+      EXPECT_EQ(d.Text(c.field), c.shown) << c.typed;
+      EXPECT_EQ(Row(d, first ? IDC_FIRST_COUNT : IDC_SECOND_COUNT), c.row) << c.typed;
+      // The person can go on typing in the field.
+      EXPECT_EQ(d.FocusedId(), c.field);
+    }
+  });
+}
+
+TEST(CalculatorWindowTest, SubtractingMoreShowsANegativeDifferenceAndAddingTooMuchOverflows) {
+  RunProgram([](DialogDriver& d) {
+    Enter(d, IDC_FIRST_COUNT, "100");
+    Enter(d, IDC_SECOND_COUNT, "250");
+    EXPECT_EQ(Row(d, IDC_RESULT_COUNT), "350 0:0:11:20");
+    d.Click(IDC_SUBTRACT);
+    EXPECT_TRUE(d.IsChecked(IDC_SUBTRACT));
+    EXPECT_FALSE(d.IsChecked(IDC_ADD));
+    EXPECT_EQ(Row(d, IDC_RESULT_COUNT), "-150 0:0:5:0");
+
+    Enter(d, IDC_FIRST_COUNT, "4294900000");
+    Enter(d, IDC_SECOND_COUNT, "4294900000");
+    d.Click(IDC_ADD);
+    EXPECT_EQ(Row(d, IDC_RESULT_COUNT), "overflow :::");
+    d.Click(IDC_SUBTRACT);
+    EXPECT_EQ(Row(d, IDC_RESULT_COUNT), "0 0:0:0:0");
+    // The operands never change with the operation.
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "4294900000 39767:35:33:10");
+    EXPECT_EQ(Row(d, IDC_SECOND_COUNT), "4294900000 39767:35:33:10");
+  });
+}
+
+TEST(CalculatorWindowTest, ARateClickRewritesTheTimesEvenWhenAlreadyChecked) {
+  RunProgram([](DialogDriver& d) {
+    Enter(d, IDC_FIRST_COUNT, "108000");
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "108000 1:0:0:0");
+    d.Click(IDC_RATE_25);
+    EXPECT_TRUE(d.IsChecked(IDC_RATE_25));
+    EXPECT_FALSE(d.IsChecked(IDC_RATE_30));
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "108000 1:12:0:0");
+    d.Click(IDC_RATE_30);
+
+    Enter(d, IDC_FIRST_HOURS, "0");
+    Enter(d, IDC_FIRST_MINUTES, "75");
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "135000 0:75:0:0");
+    d.Click(IDC_RATE_30);
+    EXPECT_TRUE(d.IsChecked(IDC_RATE_30));
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "135000 1:15:0:0");
+  });
+}
+
+TEST(CalculatorWindowTest, ResultFieldsCanBeCopiedButNotEdited) {
+  RunProgram([](DialogDriver& d) {
+    Enter(d, IDC_FIRST_COUNT, "100");
+    Enter(d, IDC_SECOND_COUNT, "250");
+    d.Click(IDC_SUBTRACT);
+    d.Click(IDC_RESULT_COUNT);
+    EXPECT_EQ(d.FocusedId(), IDC_RESULT_COUNT);
+    d.Type("9");
+    d.Press(Key::Backspace);
+    d.Press(Key::Delete);
+    EXPECT_EQ(d.Text(IDC_RESULT_COUNT), "-150");
+    d.Press(Key::Home);
+    d.Press(Key::ShiftEnd);
+    d.Press(Key::Copy);
+    EXPECT_EQ(d.Clipboard(), "-150");
+  });
+}
+
+TEST(CalculatorWindowTest, PastingIntoACountFieldActsLikeTyping) {
+  RunProgram([](DialogDriver& d) {
+    d.SetClipboard("1800");
+    d.Click(IDC_RATE_29_97);
+    Enter(d, IDC_FIRST_COUNT, "");
+    d.Press(Key::Paste);
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "1800 0:1:0:1");
+    // A long paste saturates instead of wrapping.
+    Enter(d, IDC_FIRST_COUNT, "");
+    d.SetClipboard(std::string(200, '9'));
+    d.Press(Key::Paste);
+    EXPECT_EQ(d.Text(IDC_FIRST_COUNT), "4294900000");
+  });
+}
+
+TEST(CalculatorWindowTest, F1DoesNothing) {
+  RunProgram([](DialogDriver& d) {
+    Enter(d, IDC_FIRST_COUNT, "42");
+    const auto before = AllTexts(d);
+    d.Press(Key::F1);
+    EXPECT_EQ(d.OpenDialogs(), std::vector<std::string>{"Kadenzo"});
+    EXPECT_EQ(AllTexts(d), before);
+  });
+}
+
+struct Ending {
+  const char* name;
+  void (*end)(DialogDriver&);
+};
+
+TEST(CalculatorWindowTest, EveryWayOfClosingEndsTheProgramWithExitCodeZero) {
+  const Ending endings[] = {
+      {"Close button", [](DialogDriver& d) { d.Click(kClose); }},
+      {"Enter in the first count", [](DialogDriver& d) { d.Press(Key::Enter); }},
+      {"Enter in a result field",
+       [](DialogDriver& d) {
+         d.Click(IDC_RESULT_FRAMES);
+         d.Press(Key::Enter);
+       }},
+      {"Escape", [](DialogDriver& d) { d.Press(Key::Escape); }},
+      {"close box", [](DialogDriver& d) { d.CloseBox(); }},
+      {"Alt+F4", [](DialogDriver& d) { d.Press(Key::AltF4); }},
+  };
+  for (const Ending& ending : endings) {
+    bool closed = false;
+    const int exitCode = RunProgram([&](DialogDriver& d) {
+      Enter(d, IDC_FIRST_COUNT, "1234");
+      ending.end(d);
+      closed = d.HasEnded();
+    });
+    EXPECT_TRUE(closed) << ending.name;
+    EXPECT_EQ(exitCode, 0) << ending.name;
+  }
+}
+
+TEST(CalculatorWindowTest, ArgumentsChangeNothing) {
+  const int exitCode = RunProgram(
+      [](DialogDriver& d) {
+        EXPECT_EQ(d.ActiveCaption(), "Kadenzo");
+        for (int field : kAllFields) EXPECT_EQ(d.Text(field), "0");
+        EXPECT_TRUE(d.IsChecked(IDC_RATE_30));
+        d.Click(kClose);
+      },
+      {"--rate", "25", "-style", "windows", "-platform", "minimal", "/?"});
+  EXPECT_EQ(exitCode, 0);
+}
+
+TEST(CalculatorWindowTest, FacesAndResultsAreGreyAndEditableFieldsKeepTheSystemColours) {
+  RunProgram([](DialogDriver& d) {
+    constexpr Colour kGrey = Rgb(192, 192, 192);
+    EXPECT_EQ(d.FaceColour(), kGrey);
+    EXPECT_EQ(d.BackgroundColour(IDC_RESULT_COUNT), kGrey);
+    EXPECT_EQ(d.BackgroundColour(IDC_RESULT_HOURS), kGrey);
+    EXPECT_NE(d.BackgroundColour(IDC_FIRST_COUNT), kGrey);
+    EXPECT_NE(d.BackgroundColour(IDC_SECOND_HOURS), kGrey);
+  });
+}
+
+TEST(AboutBoxTest, OpensCentredAndDisablesTheCalculatorUntilClosed) {
+  RunProgram([](DialogDriver& d) {
+    Enter(d, IDC_FIRST_COUNT, "1800");
+    d.Click(IDC_RATE_25);
+    d.Click(IDC_SUBTRACT);
+    const auto before = AllTexts(d);
+
+    d.Click(IDC_ABOUT);
+    ASSERT_EQ(d.OpenDialogs(), (std::vector<std::string>{"Kadenzo", "About Kadenzo"}));
+    EXPECT_EQ(d.ActiveCaption(), "About Kadenzo");
+    EXPECT_FALSE(d.IsDialogEnabled("Kadenzo"));
+    EXPECT_EQ(d.FocusedId(), kClose);
+
+    const ScreenRect box = d.DialogRect("About Kadenzo");
+    const ScreenRect desktop = d.DesktopRect();
+    EXPECT_EQ(box.left, (desktop.right - desktop.left) / 2 + desktop.left - box.Width() / 2);
+    EXPECT_EQ(box.top, (desktop.bottom - desktop.top) / 2 + desktop.top - box.Height() / 2);
+
+    // Neither clicks nor keys reach the calculator meanwhile.
+    d.ClickIn("Kadenzo", IDC_ADD);
+    d.ClickIn("Kadenzo", IDC_ABOUT);
+    d.Type("77");
+    EXPECT_EQ(d.OpenDialogs(), (std::vector<std::string>{"Kadenzo", "About Kadenzo"}));
+
+    d.Press(Key::Escape);
+    EXPECT_EQ(d.ActiveCaption(), "Kadenzo");
+    EXPECT_TRUE(d.IsDialogEnabled("Kadenzo"));
+    EXPECT_EQ(AllTexts(d), before);
+    EXPECT_TRUE(d.IsChecked(IDC_RATE_25));
+    EXPECT_TRUE(d.IsChecked(IDC_SUBTRACT));
+  });
+}
+
+TEST(AboutBoxTest, ShowsNameVersionAndPurposeAndClosesEveryWay) {
+  const Ending endings[] = {
+      {"Close button", [](DialogDriver& d) { d.Click(kClose); }},
+      {"Enter", [](DialogDriver& d) { d.Press(Key::Enter); }},
+      {"Escape", [](DialogDriver& d) { d.Press(Key::Escape); }},
+      {"close box", [](DialogDriver& d) { d.CloseBox(); }},
+  };
+  RunProgram([&](DialogDriver& d) {
+    for (const Ending& ending : endings) {
+      // Enter on the focused About button presses it.
+      d.Click(IDC_FIRST_COUNT);
+      for (int i = 0; i < 13; ++i) d.Press(Key::Tab);
+      ASSERT_EQ(d.FocusedId(), IDC_ABOUT);
+      d.Press(Key::Enter);
+      ASSERT_EQ(d.ActiveCaption(), "About Kadenzo") << ending.name;
+      const std::vector<std::string> labels = d.LabelTexts();
+      ASSERT_GE(labels.size(), 3u);
+      EXPECT_EQ(labels[0], "Kadenzo");
+      EXPECT_NE(std::find(labels.begin(), labels.end(), "Version 1.12"), labels.end());
+      EXPECT_NE(std::find(labels.begin(), labels.end(), "32 bit application"), labels.end());
+      EXPECT_NE(std::find(labels.begin(), labels.end(), "Purpose:  Converts, adds, and subtracts"), labels.end());
+      EXPECT_NE(std::find(labels.begin(), labels.end(), "LD/CD/SMPTE time & frames."), labels.end());
+      EXPECT_EQ(d.FaceColour(), Rgb(192, 192, 192));
+
+      ending.end(d);
+      EXPECT_EQ(d.OpenDialogs(), std::vector<std::string>{"Kadenzo"}) << ending.name;
+      EXPECT_TRUE(d.IsDialogEnabled("Kadenzo")) << ending.name;
+    }
+  });
+}
+
+}  // namespace
+}  // namespace kadenzo::testing_support
