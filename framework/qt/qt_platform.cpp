@@ -88,6 +88,12 @@ QPixmap Platform::IconPixmap(int resourceId, qreal devicePixelRatio) {
   return pixmap;
 }
 
+ApplicationScope::ApplicationScope(const char* programName) : name_(programName), argv_{name_.data(), nullptr} {
+  application_ = std::make_unique<QApplication>(argc_, argv_);
+}
+
+ApplicationScope::~ApplicationScope() = default;
+
 }  // namespace kadenzo::qt
 
 namespace kadenzo::backend {
@@ -96,13 +102,9 @@ using qt::QtDialogWindow;
 using namespace kadenzo::qt;
 
 void Initialise(const char* programName) {
-  if (QApplication::instance() != nullptr) return;
-  // The toolkit gets the program's name and nothing else, so no command-line
-  // option can change the program.
-  static std::string name = programName;
-  static int argc = 1;
-  static char* argv[] = {name.data(), nullptr};
-  static QApplication application(argc, argv);
+  // The entry normally provides the application object; one made here lives
+  // as long as the process.
+  if (QApplication::instance() == nullptr) static ApplicationScope application(programName);
   // A style that honours the dialog colours on every desktop.
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QApplication::setWindowIcon(qt::Platform::ApplicationIcon());

@@ -4,7 +4,10 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <memory>
+#include <string>
 
+class QApplication;
 class QLineEdit;
 class QWidget;
 
@@ -19,6 +22,23 @@ class Platform {
   // An icon resource drawn at devicePixelRatio, scaled by whole pixels so
   // that it stays sharp.
   static QPixmap IconPixmap(int resourceId, qreal devicePixelRatio);
+};
+
+// The toolkit's application object for the length of a scope: the program's
+// entry, or a test run. It is given the program's name and nothing else, so
+// no command-line option can change the program.
+class ApplicationScope {
+ public:
+  explicit ApplicationScope(const char* programName);
+  ~ApplicationScope();
+  ApplicationScope(const ApplicationScope&) = delete;
+  ApplicationScope& operator=(const ApplicationScope&) = delete;
+
+ private:
+  std::string name_;
+  int argc_ = 1;
+  char* argv_[2];
+  std::unique_ptr<QApplication> application_;
 };
 
 }  // namespace kadenzo::qt
