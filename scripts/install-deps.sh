@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian or Ubuntu packages the build and the tests need, and
-# only those that are missing. Usage: install-deps.sh [desktop] [windows] [tests]
+# only those that are missing.
+# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config file)
 for group in "$@"; do
   case "$group" in
-    desktop) packages+=(qt6-base-dev libgl-dev xvfb xauth x11-utils) ;;
+    desktop) packages+=(qt6-base-dev libgl-dev) ;;
+    screenshot) packages+=(xvfb xauth x11-utils xdotool imagemagick) ;;
     tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip) ;;
     windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;

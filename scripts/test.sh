@@ -3,8 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh tests
+scripts/install-deps.sh desktop tests
 
+echo "== Linux build and tests"
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
