@@ -32,6 +32,16 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A radio button that answers clicks anywhere in its rectangle, as the
+// dialog manager's buttons do, not only on its circle and text.
+class RadioButton final : public QRadioButton {
+ public:
+  using QRadioButton::QRadioButton;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 }  // namespace
 
 QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, QWidget* owner, DialogSite& site)
@@ -87,7 +97,7 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
   const int id = control.id;
   switch (control.kind) {
     case ControlKind::AutoRadioButton: {
-      auto* button = new QRadioButton(LabelText(control.text), this);
+      auto* button = new RadioButton(LabelText(control.text), this);
       // Each template group is one exclusive set; a click notifies even when
       // the button was already checked.
       if (group == nullptr) {

@@ -62,6 +62,11 @@ class DialogDriver {
 
   // The caption of the active dialog; empty when none is open.
   virtual std::string ActiveCaption() = 0;
+  // The caption and text of the program's open message box; empty when
+  // none is open. Enter or Escape dismisses it.
+  virtual std::string MessageBoxCaption() = 0;
+  virtual std::string MessageBoxText() = 0;
+
   // The captions of all open dialogs, outermost first.
   virtual std::vector<std::string> OpenDialogs() = 0;
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
 #include <QTest>
@@ -72,6 +73,15 @@ QtDialogWindow& DialogByCaption(std::string_view caption) {
     if (dialog->windowTitle() == ToQString(caption)) return *dialog;
   }
   throw std::runtime_error("no open dialog with that caption: " + std::string(caption));
+}
+
+// Cancels the innermost open dialog or message box.
+void CloseInnermost() {
+  if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+    box->reject();
+  } else if (QtDialogWindow* dialog = ActiveDialog()) {
+    dialog->close();
+  }
 }
 
 struct KeyStroke {
@@ -190,6 +200,20 @@ class QtDriver final : public DialogDriver {
     return Query([] {
       QtDialogWindow* dialog = ActiveDialog();
       return dialog != nullptr ? dialog->windowTitle().toStdString() : std::string();
+    });
+  }
+
+  std::string MessageBoxCaption() override {
+    return Query([] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      return box != nullptr ? box->windowTitle().toStdString() : std::string();
+    });
+  }
+
+  std::string MessageBoxText() override {
+    return Query([] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      return box != nullptr ? box->text().toStdString() : std::string();
     });
   }
 
@@ -317,23 +341,13 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
       if (!ended) script(driver);
       // Cancel whatever the script left open, innermost first.
       while (!ended) {
-        QMetaObject::invokeMethod(
-            qApp,
-            [] {
-              if (QtDialogWindow* dialog = ActiveDialog()) dialog->close();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, &CloseInnermost, Qt::QueuedConnection);
         driver.Sync();
       }
     } catch (...) {
       if (!ended) failure = std::current_exception();
       while (!ended) {
-        QMetaObject::invokeMethod(
-            qApp,
-            [] {
-              if (QtDialogWindow* dialog = ActiveDialog()) dialog->close();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, &CloseInnermost, Qt::QueuedConnection);
         std::this_thread::sleep_for(5ms);
       }
     }
