@@ -40,6 +40,11 @@ class DialogWindow {
   virtual bool IsActive() const = 0;
   virtual void Activate() = 0;
 
+  // What a screen reader says for a control: its name, and a description
+  // that tells apart controls with the same name. Platforms without such
+  // properties ignore it.
+  virtual void SetAccessibleName(int /*id*/, std::string_view /*name*/, std::string_view /*description*/) {}
+
   // Ends the modal loop running this window once the current notification
   // has been handled.
   virtual void EndModalLoop(int result) = 0;

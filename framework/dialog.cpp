@@ -152,6 +152,10 @@ bool CDialog::IsDlgButtonChecked(int id) const {
   return Window().IsChecked(id);
 }
 
+void CDialog::SetAccessibleNames(std::span<const AccessibleName> names) {
+  for (const AccessibleName& entry : names) Window().SetAccessibleName(entry.id, entry.name, entry.description);
+}
+
 ScreenRect CDialog::GetWindowRect() const {
   return Window().GetWindowRect();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,14 @@ class CDialog : private DialogSite {
   void SetDlgItemInt(int id, std::uint32_t value);
   void CheckDlgButton(int id, bool checked);
   bool IsDlgButtonChecked(int id) const;
+
+  // Names controls for screen readers, where their own text does not.
+  struct AccessibleName {
+    int id;
+    std::string_view name;
+    std::string_view description;
+  };
+  void SetAccessibleNames(std::span<const AccessibleName> names);
 
   ScreenRect GetWindowRect() const;
   void MoveWindow(const ScreenRect& rect, bool repaint);

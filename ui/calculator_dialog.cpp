@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/about_dialog.h"
+#include "ui/accessible_names.h"
 #include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"
 
@@ -61,6 +62,7 @@ const BindingTable& CCalculatorDialog::GetBindingTable() const {
 bool CCalculatorDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   CentreOnScreen();
+  SetAccessibleNames(CalculatorFieldNames());
   sheet_.Initialise();
   // The dialog manager puts the focus on the first tab stop, the first count.
   return true;

@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "framework/binding.h"
 #include "framework/exceptions.h"
@@ -78,15 +81,25 @@ void QtDialogWindow::Build(const DialogTemplate& dialog) {
   setWindowIcon(Platform::ApplicationIcon());
 
   QButtonGroup* group = nullptr;
+  std::vector<std::pair<const ControlTemplate*, QWidget*>> reading;
   for (const ControlTemplate& control : dialog.controls) {
     if ((control.flags & ControlFlag::kGroup) != 0) group = nullptr;
     QWidget* widget = MakeControl(control, group);
     widget->setGeometry(ToPixels(control.rect));
+    reading.emplace_back(&control, widget);
     if (control.id != kStaticId) {
       widget->setProperty(kControlIdProperty, control.id);
       controls_.emplace(control.id, widget);
     }
   }
+
+  // Screen readers walk a window's children in their stacking order; put
+  // it in reading order, top to bottom and left to right. The tab order is
+  // the focus chain's, which stays in template order.
+  std::stable_sort(reading.begin(), reading.end(), [](const auto& a, const auto& b) {
+    return std::pair(a.first->rect.y, a.first->rect.x) < std::pair(b.first->rect.y, b.first->rect.x);
+  });
+  for (const auto& [control, widget] : reading) widget->raise();
 
   const QRect client = ToPixels({0, 0, dialog.width, dialog.height});
   setFixedSize(client.size());
@@ -228,6 +241,12 @@ bool QtDialogWindow::IsActive() const {
 
 void QtDialogWindow::Activate() {
   activateWindow();
+}
+
+void QtDialogWindow::SetAccessibleName(int id, std::string_view name, std::string_view description) {
+  QWidget* control = Control(id);
+  control->setAccessibleName(ToQString(name));
+  control->setAccessibleDescription(ToQString(description));
 }
 
 void QtDialogWindow::EndModalLoop(int result) {

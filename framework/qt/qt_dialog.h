@@ -33,6 +33,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   bool IsEnabled() const override;
   bool IsActive() const override;
   void Activate() override;
+  void SetAccessibleName(int id, std::string_view name, std::string_view description) override;
   void EndModalLoop(int result) override;
 
   // While a dialog it owns runs, a window takes no input. Qt's modality

@@ -2,6 +2,7 @@
 // and mouse. Written once against the dialog driver, run on every backend.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -317,7 +318,7 @@ TEST(AboutBoxTest, ShowsNameVersionAndPurposeAndClosesEveryWay) {
       ASSERT_EQ(d.ActiveCaption(), "About Kadenzo") << ending.name;
       const std::vector<std::string> labels = d.LabelTexts();
       ASSERT_GE(labels.size(), 3u);
-      EXPECT_EQ(labels[0], "Kadenzo");
+      EXPECT_NE(std::find(labels.begin(), labels.end(), "Kadenzo"), labels.end());
       EXPECT_NE(std::find(labels.begin(), labels.end(), "Version 1.12"), labels.end());
       EXPECT_NE(std::find(labels.begin(), labels.end(), "32 bit application"), labels.end());
       EXPECT_NE(std::find(labels.begin(), labels.end(), "Purpose:  Converts, adds, and subtracts"), labels.end());

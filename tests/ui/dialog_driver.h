@@ -76,7 +76,7 @@ class DialogDriver {
   // The id of the focused control of the active dialog; 0 when the focus is
   // on none that has an id.
   virtual int FocusedId() = 0;
-  // The label texts of the active dialog, in template order.
+  // The label texts of the active dialog, in no particular order.
   virtual std::vector<std::string> LabelTexts() = 0;
 
   // Dialogs by caption.
