@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Pictures the calculator for docs/screenshots, each with a worked example
+# typed in: 1800 frames at 29.97 frames per second, which is 0:01:00:01.
+#   docs/screenshots/kadenzo-linux.png    the Linux program (preset linux)
+#   docs/screenshots/kadenzo-windows.png  KADENZO.EXE under Wine, when the
+#                                         Windows build is there
+# Both run on a virtual display of their own, so this works without a
+# desktop session and leaves a running one alone.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh desktop screenshot
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target kadenzo
+out=docs/screenshots
+mkdir -p "$out"
+
+# The calculator's client area in dialog units, and the places clicked in it.
+# Dialog units become pixels in proportion to the window's size, whatever
+# font each platform lays the dialog out with.
+dialog_width=158 dialog_height=194
+rate_29_97=(80 20 36 10)   # the "29.97" rate button
+first_count=(4 81 40 13)   # the first operand's frame count
+
+workdir=$(mktemp -d)
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# A display of our own; Xvfb picks a free number and reports it.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$workdir/display" ] && break; sleep 0.1; done
+[ -s "$workdir/display" ] || { cat "$workdir/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$workdir/display")"
+
+# Waits for the window titled $1 and prints its id.
+find_window() {
+  local id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window titled '$1' appeared" >&2
+  return 1
+}
+
+# Clicks the centre of a dialog-unit rectangle (x y w h) of the client area
+# at X,Y of WIDTH × HEIGHT pixels.
+click_dialog_rect() {
+  local x=$1 y=$2 w=$3 h=$4
+  xdotool mousemove $((X + (2 * x + w) * WIDTH / (2 * dialog_width))) \
+                    $((Y + (2 * y + h) * HEIGHT / (2 * dialog_height))) click 1
+  sleep 0.3
+}
+
+# Types the worked example into the client area at X,Y (WIDTH × HEIGHT) and
+# saves that area as $1.
+picture_example() {
+  click_dialog_rect "${rate_29_97[@]}"
+  click_dialog_rect "${first_count[@]}"
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 60 1800
+  sleep 0.7
+  import -window root "$workdir/screen.png"
+  convert "$workdir/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage -strip "$1"
+  echo "wrote $1 (${WIDTH}x${HEIGHT})"
+}
+
+# --- Linux
+build/linux/app/kadenzo >"$workdir/linux.log" 2>&1 &
+pids+=($!)
+window=$(find_window Kadenzo)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+sleep 0.3
+picture_example "$out/kadenzo-linux.png"
+kill "${pids[-1]}" 2>/dev/null || true
+
+echo "Windows picture: not made yet" >&2
