@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian or Ubuntu packages the build and the tests need, and
 # only those that are missing.
-# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows]
+# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows] [packaging]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config file)
@@ -9,8 +9,10 @@ for group in "$@"; do
   case "$group" in
     desktop) packages+=(qt6-base-dev libgl-dev) ;;
     screenshot) packages+=(xvfb xauth x11-utils xdotool imagemagick) ;;
-    tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip) ;;
+    tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip
+                       desktop-file-utils appstream) ;;
     windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth) ;;
+    packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
