@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Builds the release packages into build/packages:
+#   kadenzo_VERSION_ARCH.deb           the Linux program, from preset linux by
+#                                      cpack (packaging/cpack.cmake)
+#   kadenzo-VERSION-windows-x86.zip    KADENZO.EXE with README.txt and
+#                                      LICENSE.txt, from preset windows, when
+#                                      the presets have one
+# Usage: package.sh [--check]
+#   --check  also installs the .deb with apt-get, starts kadenzo from it and
+#            removes it again (changes this machine: needs root or sudo, and
+#            refuses if a kadenzo package is installed already).
+# The zip is a plain zip step rather than cpack: the Windows build has no
+# install rules to package, and the two files beside the program are all a
+# Windows user needs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+check=false
+for argument in "$@"; do
+  case "$argument" in
+    --check) check=true ;;
+    *) echo "usage: $0 [--check]" >&2; exit 2 ;;
+  esac
+done
+
+out=$PWD/build/packages
+mkdir -p "$out"
+
+# --- Debian package
+scripts/install-deps.sh desktop packaging
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target kadenzo kadenzo_theme_icons
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/linux/CMakeCache.txt)
+rm -f "$out"/kadenzo_*.deb
+cpack --config build/linux/CPackConfig.cmake -B "$out" >"$out/cpack.log" 2>&1 || {
+  cat "$out/cpack.log" >&2
+  exit 1
+}
+rm -rf "$out/_CPack_Packages"
+deb=$(ls "$out"/kadenzo_"$version"_*.deb)
+echo "== $deb"
+dpkg-deb --field "$deb" Package Version Architecture Depends
+
+if $check; then
+  sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if dpkg-query -W -f='${Status}' kadenzo 2>/dev/null | grep -q "install ok installed"; then
+    echo "kadenzo is installed on this machine already; remove it to check the package" >&2
+    exit 1
+  fi
+  echo "== installing, starting and removing $deb"
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "$deb" >/dev/null
+  status=0
+  # A program that starts keeps running until the time-out stops it (124);
+  # a missing library or a crash ends it sooner with another status.
+  QT_QPA_PLATFORM=offscreen timeout 2 /usr/bin/kadenzo || status=$?
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get remove -y -qq kadenzo >/dev/null
+  if [ "$status" -ne 124 ]; then
+    echo "kadenzo from the package ended with status $status instead of running" >&2
+    exit 1
+  fi
+  echo "kadenzo from the package started and ran until stopped"
+fi
+
+# --- Windows zip
+if ! cmake --list-presets 2>/dev/null | grep -q '"windows"'; then
+  echo "No windows preset: no Windows zip."
+  exit 0
+fi
+scripts/install-deps.sh windows packaging
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
+[ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
+
+# The zip holds nothing but the program, so it must not need the compiler's
+# own DLLs at run time.
+objdump=$(command -v i686-w64-mingw32-objdump || command -v objdump)
+if "$objdump" -p "$program" | grep -Ei 'DLL Name: *(libstdc\+\+|libgcc|libwinpthread)'; then
+  echo "$program needs the DLLs above, which the zip does not carry" >&2
+  exit 1
+fi
+
+zip=$out/kadenzo-$version-windows-x86.zip
+staging=$(mktemp -d)
+trap 'rm -rf "$staging"' EXIT
+cp "$program" "$staging/KADENZO.EXE"
+cp packaging/windows/README.txt "$staging/README.txt"
+cp LICENSE "$staging/LICENSE.txt"
+rm -f "$zip"
+# -l gives the text files Windows line endings; -X leaves out Unix owners
+# and times beyond the plain ones.
+(cd "$staging" && zip -q -X "$zip" KADENZO.EXE && zip -q -X -l "$zip" README.txt LICENSE.txt)
+echo "== $zip"
+unzip -l "$zip"
