@@ -1,0 +1,294 @@
+#include "framework/win32/win32_dialog.h"
+
+#include <string>
+
+#include "framework/binding.h"
+#include "framework/exceptions.h"
+
+namespace kadenzo::win32 {
+
+namespace {
+
+// The predefined window classes, by the atoms a dialog template names them with.
+constexpr WORD kButtonClass = 0x0080;
+constexpr WORD kEditClass = 0x0081;
+constexpr WORD kStaticClass = 0x0082;
+
+void AppendText(std::vector<WORD>& words, std::string_view text) {
+  if (!text.empty()) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0) throw CResourceException("a dialog text cannot be converted");
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    for (wchar_t c : wide) words.push_back(static_cast<WORD>(c));
+  }
+  words.push_back(0);
+}
+
+void AppendDword(std::vector<WORD>& words, DWORD value) {
+  words.push_back(LOWORD(value));
+  words.push_back(HIWORD(value));
+}
+
+void AppendShort(std::vector<WORD>& words, int value) {
+  words.push_back(static_cast<WORD>(static_cast<short>(value)));
+}
+
+struct ControlClass {
+  WORD atom;
+  DWORD style;
+};
+
+ControlClass ClassOf(const ControlTemplate& control) {
+  switch (control.kind) {
+    case ControlKind::AutoRadioButton: return {kButtonClass, BS_AUTORADIOBUTTON};
+    case ControlKind::PushButton: return {kButtonClass, BS_PUSHBUTTON};
+    case ControlKind::DefaultPushButton: return {kButtonClass, BS_DEFPUSHBUTTON};
+    case ControlKind::GroupFrame: return {kButtonClass, BS_GROUPBOX};
+    case ControlKind::Label:
+      return {kStaticClass, static_cast<DWORD>(control.align == TextAlign::Centre ? SS_CENTER : SS_LEFT)};
+    case ControlKind::Icon: return {kStaticClass, SS_ICON};
+    case ControlKind::Edit: {
+      DWORD style = ES_LEFT;
+      if ((control.flags & ControlFlag::kAutoHScroll) != 0) style |= ES_AUTOHSCROLL;
+      if ((control.flags & ControlFlag::kBorder) != 0) style |= WS_BORDER;
+      if ((control.flags & ControlFlag::kReadOnly) != 0) style |= ES_READONLY;
+      return {kEditClass, style};
+    }
+  }
+  throw CNotSupportedException("unknown control kind");
+}
+
+}  // namespace
+
+std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialog) {
+  std::vector<WORD> words;
+  AppendDword(words, dialog.styles | DS_SETFONT);
+  AppendDword(words, 0);  // extended style
+  words.push_back(static_cast<WORD>(dialog.controls.size()));
+  // Placed at the origin: the dialogs centre themselves as they start.
+  AppendShort(words, 0);
+  AppendShort(words, 0);
+  AppendShort(words, dialog.width);
+  AppendShort(words, dialog.height);
+  words.push_back(0);  // no menu
+  words.push_back(0);  // the dialog class
+  AppendText(words, dialog.caption);
+  words.push_back(static_cast<WORD>(dialog.fontPoints));
+  AppendText(words, dialog.fontName);
+
+  for (const ControlTemplate& control : dialog.controls) {
+    if (words.size() % 2 != 0) words.push_back(0);
+    const ControlClass controlClass = ClassOf(control);
+    DWORD style = WS_CHILD | WS_VISIBLE | controlClass.style;
+    if ((control.flags & ControlFlag::kTabStop) != 0) style |= WS_TABSTOP;
+    if ((control.flags & ControlFlag::kGroup) != 0) style |= WS_GROUP;
+    AppendDword(words, style);
+    AppendDword(words, 0);
+    AppendShort(words, control.rect.x);
+    AppendShort(words, control.rect.y);
+    AppendShort(words, control.rect.width);
+    AppendShort(words, control.rect.height);
+    words.push_back(static_cast<WORD>(control.id));  // kStaticId becomes 0xFFFF, as in resource scripts
+    words.push_back(0xFFFF);
+    words.push_back(controlClass.atom);
+    if (control.kind == ControlKind::Icon) {
+      words.push_back(0xFFFF);
+      words.push_back(static_cast<WORD>(control.iconResource));
+    } else {
+      // Labels keep "&&": the static control shows it as one ampersand.
+      AppendText(words, control.text);
+    }
+    words.push_back(0);  // no creation data
+  }
+  return words;
+}
+
+HWND Win32DialogWindow::Control(int id) const {
+  HWND control = hwnd_ != nullptr ? GetDlgItem(hwnd_, id) : nullptr;
+  if (control == nullptr) throw CResourceException("no control with that id");
+  return control;
+}
+
+std::string Win32DialogWindow::GetItemText(int id) const {
+  const HWND control = Control(id);
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const UINT copied = GetDlgItemTextA(hwnd_, id, text.data(), length + 1);
+  text.resize(copied);
+  return text;
+}
+
+void Win32DialogWindow::SetItemText(int id, std::string_view text) {
+  Control(id);
+  const std::string terminated(text);
+  if (!SetDlgItemTextA(hwnd_, id, terminated.c_str())) throw CResourceException("the control's text cannot be set");
+}
+
+bool Win32DialogWindow::IsChecked(int id) const {
+  Control(id);
+  return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
+}
+
+void Win32DialogWindow::SetChecked(int id, bool checked) {
+  Control(id);
+  CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+ScreenRect Win32DialogWindow::GetWindowRect() const {
+  RECT rect{};
+  if (hwnd_ == nullptr || !::GetWindowRect(hwnd_, &rect)) throw CResourceException("the window has no rectangle");
+  return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void Win32DialogWindow::MoveWindow(const ScreenRect& rect, bool repaint) {
+  ::MoveWindow(hwnd_, rect.left, rect.top, rect.Width(), rect.Height(), repaint ? TRUE : FALSE);
+}
+
+void Win32DialogWindow::Enable(bool enabled) {
+  EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+bool Win32DialogWindow::IsEnabled() const {
+  return IsWindowEnabled(hwnd_) != FALSE;
+}
+
+bool Win32DialogWindow::IsActive() const {
+  return hwnd_ != nullptr && GetActiveWindow() == hwnd_;
+}
+
+void Win32DialogWindow::Activate() {
+  SetActiveWindow(hwnd_);
+}
+
+void Win32DialogWindow::EndModalLoop(int result) {
+  result_ = result;
+  running_ = false;
+  // Wakes the loop if it is waiting for a message.
+  if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+void Win32DialogWindow::Create(HWND owner) {
+  const std::vector<WORD> words = BuildDialogTemplate(template_);
+  const HWND created =
+      CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(words.data()), owner,
+                                 &Win32DialogWindow::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (created == nullptr) {
+    RethrowKept();
+    throw CResourceException("the dialog window cannot be created");
+  }
+  hwnd_ = created;
+  RethrowKept();
+}
+
+int Win32DialogWindow::RunModalLoop() {
+  MSG msg{};
+  while (running_) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) throw CResourceException("the message queue failed");
+    if (got == 0) {
+      // A quit request ends every loop: pass it on to the one outside.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return -1;
+    }
+    // Keyboard navigation (Tab, arrows, Enter, Escape) is the dialog
+    // manager's, for whichever of our dialogs the message is for.
+    const HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    bool handled = false;
+    for (Win32DialogWindow* dialog : RunningDialogs()) {
+      if (root != nullptr && dialog->hwnd_ == root) {
+        handled = IsDialogMessageA(root, &msg) != FALSE;
+        break;
+      }
+    }
+    if (!handled) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    RethrowKept();
+  }
+  return result_;
+}
+
+void Win32DialogWindow::Destroy() noexcept {
+  if (!detached_) {
+    detached_ = true;
+    site_.Detach();
+  }
+  if (hwnd_ != nullptr) {
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+  }
+}
+
+void Win32DialogWindow::CollectControls() {
+  controls_.clear();
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    controls_.push_back(child);
+  }
+  if (controls_.size() != template_.controls.size()) throw CResourceException("a control could not be created");
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (template_.controls[i].kind != ControlKind::Icon) continue;
+    if (SendMessageA(controls_[i], STM_GETICON, 0, 0) == 0) throw CResourceException("the icon resource is missing");
+  }
+}
+
+void Win32DialogWindow::Keep(std::exception_ptr failure) noexcept {
+  if (!failure_) failure_ = failure;
+  running_ = false;
+}
+
+void Win32DialogWindow::RethrowKept() {
+  if (failure_) {
+    std::exception_ptr failure = failure_;
+    failure_ = nullptr;
+    std::rethrow_exception(failure);
+  }
+}
+
+INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Win32DialogWindow* window = nullptr;
+  if (message == WM_INITDIALOG) {
+    window = reinterpret_cast<Win32DialogWindow*>(lParam);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    window->hwnd_ = hwnd;
+  } else {
+    window = reinterpret_cast<Win32DialogWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  }
+  if (window == nullptr) return FALSE;
+  return window->HandleMessage(message, wParam);
+}
+
+INT_PTR Win32DialogWindow::HandleMessage(UINT message, WPARAM wParam) {
+  try {
+    switch (message) {
+      case WM_INITDIALOG:
+        CollectControls();
+        running_ = true;
+        // TRUE has the dialog manager put the focus on the first tab stop.
+        return site_.InitDialog(*this) ? TRUE : FALSE;
+      case WM_COMMAND: {
+        const auto code = static_cast<std::uint16_t>(HIWORD(wParam));
+        // Escape, the close box and Alt+F4 arrive here as IDCANCEL, Enter as
+        // the default button, both with the clicked code.
+        if (!detached_ && (code == Notify::kChange || code == Notify::kClicked)) {
+          site_.Command(static_cast<int>(LOWORD(wParam)), code);
+        }
+        return TRUE;
+      }
+      case WM_HELP:
+        // F1 asks for help; the program has none to give.
+        return TRUE;
+      case WM_CTLCOLORDLG:
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLORBTN:
+      case WM_CTLCOLORMSGBOX: return static_cast<INT_PTR>(DialogColourAnswer(message, reinterpret_cast<HDC>(wParam)));
+      default: return FALSE;
+    }
+  } catch (...) {
+    Keep(std::current_exception());
+    return FALSE;
+  }
+}
+
+}  // namespace kadenzo::win32
