@@ -10,9 +10,10 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-// clang-format off: the other headers need windows.h before them.
-#include <commctrl.h>
+// The other headers need windows.h before them.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
 // clang-format on
 
 #undef MessageBox
