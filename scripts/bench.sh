@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (preset linux, RelWithDebInfo) and runs every one of
+# them, printing their figures:
+#   kadenzo_bench_core     the conversions and one sheet edit, against plain
+#                          baselines
+#   kadenzo_bench_gui      one keystroke in the calculator, against the same
+#                          keystroke in a bare line edit, repaint included
+#   start-up, Linux        kadenzo against a minimal Qt dialog program: time
+#                          from start to window mapped, and peak memory
+#   start-up, Windows      KADENZO.EXE against a minimal Win32 dialog program,
+#                          both under Wine, when the windows preset is there
+# Each comparison runs both sides in the same process or the same session,
+# in turns, so that their ratio holds on a busy machine; the nanoseconds and
+# milliseconds do not. None of this is a test: nothing here passes or fails
+# on a figure.
+#
+# Usage: scripts/bench.sh [--runs N] [--wine-runs N] [--repetitions N]
+#                         [--no-windows] [--only core|gui|startup|windows]
+#   --runs N         timed start-ups of each Linux program (default 21)
+#   --wine-runs N    timed start-ups of each Windows program (default 21)
+#   --repetitions N  repetitions of each Google Benchmark (default 5); their
+#                    medians are printed
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs=21
+wine_runs=21
+repetitions=5
+windows=1
+only=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --runs) runs=$2; shift 2 ;;
+    --wine-runs) wine_runs=$2; shift 2 ;;
+    --repetitions) repetitions=$2; shift 2 ;;
+    --no-windows) windows=0; shift ;;
+    --only) only=$2; shift 2 ;;
+    *) sed -n '2,/^set -euo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+  esac
+done
+wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; }
+
+scripts/install-deps.sh desktop tests screenshot
+
+echo "== Machine"
+echo "cores:    $(nproc)"
+echo "CPU:      $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+echo "memory:   $(free -h | awk '/^Mem:/ {print $2}')"
+echo "OS:       $(. /etc/os-release && echo "$PRETTY_NAME"), kernel $(uname -r)"
+echo "compiler: $(c++ --version | head -n 1)"
+echo "Qt:       $(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null || echo unknown)"
+echo "load:     $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 minutes)"
+
+echo "== Build (preset linux)"
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target kadenzo kadenzo_bench_core kadenzo_bench_gui minimal_qt_dialog \
+  kadenzo_startup_bench
+build=build/linux
+benchmark_options=(--benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true)
+
+if wanted core; then
+  echo "== kadenzo_bench_core: conversions and a sheet edit (medians of $repetitions)"
+  "$build/bench/kadenzo_bench_core" "${benchmark_options[@]}" 2>&1 | grep -v '_mean\|_stddev\|_cv'
+fi
+
+if wanted gui; then
+  echo "== kadenzo_bench_gui: one keystroke, repaint included (offscreen platform, medians of $repetitions)"
+  QT_QPA_PLATFORM=offscreen "$build/bench/kadenzo_bench_gui" "${benchmark_options[@]}" 2>&1 |
+    grep -v '_mean\|_stddev\|_cv\|XDG_RUNTIME_DIR'
+fi
+
+wanted startup || wanted windows || exit 0
+
+workdir=$(mktemp -d)
+pids=()
+cleanup() {
+  local pid
+  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# A display of our own with no window manager: a window is mapped the moment
+# its program asks, and no other program maps windows there. Xvfb picks a
+# free number and reports it.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$workdir/display" ] && break; sleep 0.1; done
+[ -s "$workdir/display" ] || { cat "$workdir/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$workdir/display")"
+# The programs start as on a desktop, on the X platform.
+unset QT_QPA_PLATFORM
+
+if wanted startup; then
+  echo "== Start-up, Linux: kadenzo against a minimal Qt dialog (Xvfb, $runs runs each, medians)"
+  "$build/bench/startup/kadenzo_startup_bench" --runs "$runs" \
+    --case kadenzo Kadenzo "$build/app/kadenzo" \
+    --case minimal "Minimal dialog" "$build/bench/startup/minimal_qt_dialog"
+fi
+
+wanted windows || exit 0
+if [ "$windows" -eq 0 ]; then exit 0; fi
+if ! cmake --list-presets 2>/dev/null | grep -q '"windows"' || [ ! -x scripts/wine-run.sh ]; then
+  echo "== Start-up, Windows: no windows preset here, skipped"
+  exit 0
+fi
+echo "== Start-up, Windows: KADENZO.EXE against a minimal Win32 dialog (Wine on Xvfb, $wine_runs runs each, medians)"
+scripts/install-deps.sh windows
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
+[ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
+
+# The yardstick, built with the compiler and the flags of the windows build.
+cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' build/windows/CMakeCache.txt)
+mkdir -p build/windows-bench
+"$cxx" -O2 -DNDEBUG -static -static-libgcc -static-libstdc++ -mwindows -Wl,--dynamicbase,--nxcompat \
+  -o build/windows-bench/minimal_win32_dialog.exe bench/startup/minimal_win32_dialog.cpp
+
+# A prefix of the benchmark's own, kept between runs since making one takes
+# minutes where 32-bit code runs emulated; a wine server kept up for the
+# whole session, so that no run pays for starting Wine's own services.
+export KADENZO_WINEPREFIX=$PWD/build/wine-bench
+scripts/wine-run.sh --init
+export WINEPREFIX=$KADENZO_WINEPREFIX
+wineserver -p
+"$build/bench/startup/kadenzo_startup_bench" --runs "$wine_runs" --settle 2000 --timeout 600 \
+  --case KADENZO.EXE Kadenzo scripts/wine-run.sh "$program" \
+  --case minimal "Minimal dialog" scripts/wine-run.sh build/windows-bench/minimal_win32_dialog.exe
