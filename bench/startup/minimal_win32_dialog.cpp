@@ -71,7 +71,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   writer.Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_SETFONT);
   writer.Dword(0);  // extended style
   writer.Word(4);   // controls
-  for (short value : {0, 0, 120, 40}) writer.Word(static_cast<std::uint16_t>(value));
+  for (int value : {0, 0, 120, 40}) writer.Word(static_cast<std::uint16_t>(value));
   writer.Word(0);  // no menu
   writer.Word(0);  // the dialog class
   writer.Text("Minimal dialog");
