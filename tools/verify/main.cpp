@@ -9,12 +9,12 @@
 // would then take some three minutes on two cores. Compiled into this file,
 // with the checks below calling the conversions with the rate as a
 // compile-time constant and inlining them, the divisions by constants become
-// multiplications and the whole run takes well under a minute. What is
-// checked is core/timecode.cpp itself, unchanged, built by the same compiler
-// with the same flags; only the rate is known sooner. The form the program
-// runs, out of line with the rate a run-time value, is checked as well: on
-// every 251st count of a full run and on every sampled count, through
-// pointers the compiler cannot see through.
+// multiplications and the whole run takes under a minute on two otherwise
+// idle cores. What is checked is core/timecode.cpp itself, unchanged, built by
+// the same compiler with the same flags; only the rate is known sooner. The
+// form the program runs, out of line with the rate a run-time value, is
+// checked as well: on every 251st count of a full run and on every sampled
+// count, through pointers the compiler cannot see through.
 #include <charconv>
 #include <cstdio>
 #include <iostream>
