@@ -28,8 +28,10 @@ constexpr std::size_t kBatch = 1024;
   const std::uint64_t n = count;
   const std::uint64_t perMinute = std::uint64_t{fps} * 60;
   const std::uint64_t perHour = perMinute * 60;
-  return TimeFields{static_cast<std::uint32_t>(n / perHour), static_cast<std::uint32_t>(n % perHour / perMinute),
-                    static_cast<std::uint32_t>(n % perMinute / fps), static_cast<std::uint32_t>(n % fps)};
+  const std::uint64_t inHour = n % perHour;
+  const std::uint64_t inMinute = inHour % perMinute;
+  return TimeFields{static_cast<std::uint32_t>(n / perHour), static_cast<std::uint32_t>(inHour / perMinute),
+                    static_cast<std::uint32_t>(inMinute / fps), static_cast<std::uint32_t>(inMinute % fps)};
 }
 
 [[gnu::noinline]] std::uint64_t PlainFrames(const TimeFields& time, std::uint32_t fps) {
