@@ -36,7 +36,7 @@ cpack --config build/linux/CPackConfig.cmake -B "$out" >"$out/cpack.log" 2>&1 ||
   cat "$out/cpack.log" >&2
   exit 1
 }
-rm -rf "$out/_CPack_Packages"
+rm -rf "$out/_CPack_Packages" "$out/cpack.log"
 deb=$(ls "$out"/kadenzo_"$version"_*.deb)
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Architecture Depends

@@ -39,12 +39,14 @@ for _ in $(seq 100); do [ -s "$workdir/display" ] && break; sleep 0.1; done
 [ -s "$workdir/display" ] || { cat "$workdir/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n 1 "$workdir/display")"
 
-# Waits up to $2 seconds for the window titled $1 and prints its id.
+# Waits up to $2 seconds for the window titled $1 and prints its id; stops
+# waiting, with the program's log $4, when process $3 has ended.
 find_window() {
   local id
   for _ in $(seq $(($2 * 10))); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
     [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$3" 2>/dev/null || { cat "$4" >&2; echo "the program ended before its window appeared" >&2; return 1; }
     sleep 0.1
   done
   echo "no window titled '$1' appeared" >&2
@@ -65,7 +67,9 @@ click_dialog_rect() {
 picture_example() {
   click_dialog_rect "${rate_29_97[@]}"
   click_dialog_rect "${first_count[@]}"
-  xdotool key --clearmodifiers ctrl+a
+  # Home, then Shift+End: selects the field's text in a Qt line edit and in
+  # a Windows edit control alike (the latter has no Ctrl+A).
+  xdotool key --clearmodifiers Home shift+End
   xdotool type --delay 60 1800
   sleep "$2"
   import -window root "$workdir/screen.png"
@@ -76,7 +80,7 @@ picture_example() {
 # --- Linux
 build/linux/app/kadenzo >"$workdir/linux.log" 2>&1 &
 pids+=($!)
-window=$(find_window Kadenzo 15)
+window=$(find_window Kadenzo 15 "${pids[-1]}" "$workdir/linux.log")
 eval "$(xdotool getwindowgeometry --shell "$window")"
 sleep 0.3
 picture_example "$out/kadenzo-linux.png" 0.7
@@ -93,18 +97,23 @@ cmake --build --preset windows
 program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
 [ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
 
-# A Wine prefix of its own, kept between runs: making one takes minutes.
-export WINEPREFIX=$PWD/build/wine-screenshots WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
+# A Wine prefix of its own, kept between runs (making one takes minutes).
+# In it Wine leaves window frames to an X window manager, and the virtual
+# display has none; so, unlike in the prefix the tests use, the X window is
+# just the dialog's client area, which the clicks are measured in.
+export KADENZO_WINEPREFIX=$PWD/build/wine-screenshots
+export WINEPREFIX=$KADENZO_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# scripts/wine-run.sh, when there, also starts Wine faster under emulation.
+wine=(wine)
+[ -x scripts/wine-run.sh ] && wine=(scripts/wine-run.sh)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Making the Wine prefix $WINEPREFIX (once; this takes a while)"
-  wineboot --init >"$workdir/wineboot.log" 2>&1
+  "${wine[@]}" wineboot --init >"$workdir/wineboot.log" 2>&1
   wineserver --wait
 fi
-wine "$program" >"$workdir/windows.log" 2>&1 &
+"${wine[@]}" "$program" >"$workdir/windows.log" 2>&1 &
 pids+=($!)
-# Without a window manager Wine draws no frame of its own either: the X
-# window it makes is the dialog's client area, as with the Linux program.
-window=$(find_window Kadenzo 300)
+window=$(find_window Kadenzo 600 "${pids[-1]}" "$workdir/windows.log")
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # Wine can be slow here (32-bit Windows code may run under emulation).
 sleep 2
