@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test: the Linux
+# program and its tests, the exhaustive conversion check, the fuzzer for a
+# bounded time, the sanitizer build of the tests, and the Windows program
+# with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh desktop tests
+scripts/install-deps.sh desktop tests packaging
 
 echo "== Linux build and tests"
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
+
+echo "== Proofs"
+scripts/proof.sh
