@@ -70,14 +70,14 @@ fi
 scripts/install-deps.sh windows packaging
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
+program=build/windows/app/KADENZO.EXE
+[ -f "$program" ] || program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
 [ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows/CMakeCache.txt)
 
 # The zip holds nothing but the program, so it must not need the compiler's
 # own DLLs at run time.
-objdump=$(command -v i686-w64-mingw32-objdump || command -v objdump)
-if "$objdump" -p "$program" | grep -Ei 'DLL Name: *(libstdc\+\+|libgcc|libwinpthread)'; then
+if i686-w64-mingw32-objdump -p "$program" | grep -Ei 'DLL Name: *(libstdc\+\+|libgcc|libwinpthread)'; then
   echo "$program needs the DLLs above, which the zip does not carry" >&2
   exit 1
 fi
@@ -85,7 +85,9 @@ fi
 zip=$out/kadenzo-$version-windows-x86.zip
 staging=$(mktemp -d)
 trap 'rm -rf "$staging"' EXIT
-cp "$program" "$staging/KADENZO.EXE"
+# The static runtime libraries bring debugging sections along; the program
+# does not need them (stripping keeps the relocations ASLR uses).
+i686-w64-mingw32-strip -o "$staging/KADENZO.EXE" "$program"
 cp packaging/windows/README.txt "$staging/README.txt"
 cp LICENSE "$staging/LICENSE.txt"
 rm -f "$zip"

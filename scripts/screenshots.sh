@@ -94,7 +94,8 @@ fi
 scripts/install-deps.sh windows
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
+program=build/windows/app/KADENZO.EXE
+[ -f "$program" ] || program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
 [ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
 
 # A Wine prefix of its own, kept between runs (making one takes minutes).
