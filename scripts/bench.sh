@@ -108,7 +108,7 @@ fi
 echo "== Start-up, Windows: KADENZO.EXE against a minimal Win32 dialog (Wine on Xvfb, $wine_runs runs each, medians)"
 scripts/install-deps.sh windows
 cmake --preset windows >/dev/null
-cmake --build --preset windows
+cmake --build --preset windows --target kadenzo_win32
 program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
 [ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
 
@@ -124,6 +124,7 @@ mkdir -p build/windows-bench
 export KADENZO_WINEPREFIX=$PWD/build/wine-bench
 scripts/wine-run.sh --init
 export WINEPREFIX=$KADENZO_WINEPREFIX
+wineserver -k 2>/dev/null || true
 wineserver -p
 "$build/bench/startup/kadenzo_startup_bench" --runs "$wine_runs" --settle 2000 --timeout 600 \
   --case KADENZO.EXE Kadenzo scripts/wine-run.sh "$program" \
