@@ -93,7 +93,7 @@ if ! cmake --list-presets 2>/dev/null | grep -q '"windows"'; then
 fi
 scripts/install-deps.sh windows
 cmake --preset windows >/dev/null
-cmake --build --preset windows
+cmake --build --preset windows --target kadenzo_win32
 program=build/windows/app/KADENZO.EXE
 [ -f "$program" ] || program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
 [ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
