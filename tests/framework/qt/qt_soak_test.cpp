@@ -177,8 +177,12 @@ TEST(SoakTest, AHundredThousandRandomActionsKeepEveryFieldRight) {
     EXPECT_EQ(failure, "");
     std::printf("resident memory after 20000 actions: %ld KiB, after %d: %ld KiB\n", residentEarly, kActions,
                 residentLate);
-    // Flat: a leak of even a few bytes per action would show here.
+    // Flat: a leak of even a few bytes per action would show here. Under
+    // AddressSanitizer freed memory sits in quarantine and the figure grows
+    // by design; its leak checker speaks for leaks there.
+#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(residentLate - residentEarly, 4096);
+#endif
   });
 }
 
