@@ -219,8 +219,9 @@ TEST(ConversionCheckTest, ASampledRunChecksBothEdgesInFullAndEveryNthCountBetwee
   EXPECT_EQ(tally.Lowest()[0].count, firstWrong);
   ASSERT_LT(sampledWrong, Tally::kKept);
   for (std::size_t i = 1; i < sampledWrong; ++i) EXPECT_EQ(tally.Lowest()[i].count, firstWrong + i * kStride);
-  EXPECT_EQ(tally.Lowest()[sampledWrong].count, highEdge);
-  EXPECT_EQ(tally.Lowest()[sampledWrong].rate, kRate23_976);
+  const auto afterSampled = static_cast<std::size_t>(sampledWrong);
+  EXPECT_EQ(tally.Lowest()[afterSampled].count, highEdge);
+  EXPECT_EQ(tally.Lowest()[afterSampled].rate, kRate23_976);
 }
 
 }  // namespace
