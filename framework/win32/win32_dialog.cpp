@@ -59,6 +59,39 @@ ControlClass ClassOf(const ControlTemplate& control) {
   throw CNotSupportedException("unknown control kind");
 }
 
+// A radio button control gives itself the tab stop whenever it is checked
+// and takes it from itself when cleared, which would put the checked rate
+// button first in the tab order and take the first focus from the first
+// field. Our tab order is the template's: the buttons keep the tab stop it
+// gives them.
+constexpr char kRadioProcProperty[] = "KadenzoRadioProc";
+constexpr char kRadioTabStopProperty[] = "KadenzoRadioTabStop";
+
+LRESULT CALLBACK RadioButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kRadioProcProperty));
+  if (original == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropA(hwnd, kRadioProcProperty);
+    RemovePropA(hwnd, kRadioTabStopProperty);
+    return CallWindowProcA(original, hwnd, message, wParam, lParam);
+  }
+  const LRESULT result = CallWindowProcA(original, hwnd, message, wParam, lParam);
+  if (message == BM_SETCHECK) {
+    const bool tabStop = GetPropA(hwnd, kRadioTabStopProperty) != nullptr;
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    const LONG_PTR wanted = tabStop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    if (wanted != style) SetWindowLongPtrA(hwnd, GWL_STYLE, wanted);
+  }
+  return result;
+}
+
+void KeepTemplateTabStop(HWND radioButton, bool tabStop) {
+  if (tabStop) SetPropA(radioButton, kRadioTabStopProperty, reinterpret_cast<HANDLE>(1));
+  const LONG_PTR original = SetWindowLongPtrA(radioButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RadioButtonProc));
+  SetPropA(radioButton, kRadioProcProperty, reinterpret_cast<HANDLE>(original));
+}
+
 }  // namespace
 
 std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialog) {
@@ -228,8 +261,12 @@ void Win32DialogWindow::CollectControls() {
   }
   if (controls_.size() != template_.controls.size()) throw CResourceException("a control could not be created");
   for (std::size_t i = 0; i < controls_.size(); ++i) {
-    if (template_.controls[i].kind != ControlKind::Icon) continue;
-    if (SendMessageA(controls_[i], STM_GETICON, 0, 0) == 0) throw CResourceException("the icon resource is missing");
+    const ControlTemplate& control = template_.controls[i];
+    if (control.kind == ControlKind::AutoRadioButton) {
+      KeepTemplateTabStop(controls_[i], (control.flags & ControlFlag::kTabStop) != 0);
+    } else if (control.kind == ControlKind::Icon && SendMessageA(controls_[i], STM_GETICON, 0, 0) == 0) {
+      throw CResourceException("the icon resource is missing");
+    }
   }
 }
 

@@ -1,0 +1,370 @@
+// What only the Windows build has: the resources compiled into KADENZO.EXE
+// as Windows itself reads them, the colour answers of live dialogs and
+// message boxes, and the start-up's names.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/resource.h"
+#include "framework/backend.h"
+#include "framework/win32/win32_api.h"
+#include "framework/win32/win32_dialog.h"
+#include "framework/win_app.h"
+#include "ui/resource_ids.h"
+
+namespace kadenzo {
+namespace {
+
+#include "app/icon/kadenzo.xpm"
+
+using namespace std::chrono_literals;
+
+constexpr Colour kGrey = Rgb(192, 192, 192);
+constexpr Colour kBlack = Rgb(0, 0, 0);
+
+// The program under test, as CMake built it. Wine reads an absolute Unix
+// path on the drive that maps the root directory.
+std::string ProgramPath() {
+  std::string path = KADENZO_EXE_PATH;
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && !path.empty() && path[0] == '/') {
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+std::vector<char> VersionInfo() {
+  const std::string path = ProgramPath();
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  std::vector<char> data(size);
+  if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return {};
+  return data;
+}
+
+std::optional<std::string> VersionString(std::vector<char>& info, const std::string& name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::string query = "\\StringFileInfo\\040904E4\\" + name;
+  if (!VerQueryValueA(info.data(), query.c_str(), &value, &length)) return std::nullopt;
+  // The length counts the terminating zero, when there is one.
+  const char* text = static_cast<const char*>(value);
+  return std::string(text, strnlen(text, length));
+}
+
+TEST(Win32ResourcesTest, VersionResourceNamesTheProgram) {
+  std::vector<char> info = VersionInfo();
+  ASSERT_FALSE(info.empty()) << ProgramPath();
+
+  const std::pair<const char*, const char*> strings[] = {
+      {"Comments", ""},
+      {"CompanyName", ""},
+      {"FileDescription", "KADENZO MFC Application"},
+      {"FileVersion", "1.0.001"},
+      {"InternalName", "KADENZO"},
+      {"LegalCopyright", ""},
+      {"LegalTrademarks", ""},
+      {"OriginalFilename", "KADENZO.EXE"},
+      {"PrivateBuild", ""},
+      {"ProductName", "KADENZO"},
+      {"ProductVersion", "1.0.001"},
+      {"SpecialBuild", ""},
+  };
+  for (const auto& [name, expected] : strings) {
+    EXPECT_EQ(VersionString(info, name), std::optional<std::string>(expected)) << name;
+  }
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+  EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+  // 1,0,0,1 for both.
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+  EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+  WORD* translation = nullptr;
+  ASSERT_TRUE(
+      VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+  ASSERT_EQ(length, 4u);
+  EXPECT_EQ(translation[0], 0x0409);  // US English
+  EXPECT_EQ(translation[1], 0x04E4);  // code page 1252
+}
+
+class ProgramModule : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr) << ProgramPath();
+  }
+  void TearDown() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  HMODULE module_ = nullptr;
+};
+
+TEST_F(ProgramModule, StringTableHoldsTheTitle) {
+  char buffer[256] = {};
+  const int length = LoadStringA(module_, IDS_APP_TITLE, buffer, sizeof buffer);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(std::max(length, 0))), "Kadenzo 32 Bit  Windows Application");
+}
+
+#pragma pack(push, 2)
+struct GroupIconEntry {
+  BYTE width, height, colourCount, reserved;
+  WORD planes, bitCount;
+  DWORD bytesInRes;
+  WORD id;
+};
+struct GroupIconHeader {
+  WORD reserved, type, count;
+  GroupIconEntry entries[1];
+};
+#pragma pack(pop)
+
+// The XPM's pixels as colours, nullopt where it is transparent.
+std::vector<std::vector<std::optional<COLORREF>>> XpmPixels() {
+  std::istringstream header(kadenzo_xpm[0]);
+  int width = 0, height = 0, colours = 0, charsPerPixel = 0;
+  header >> width >> height >> colours >> charsPerPixel;
+  std::map<char, std::optional<COLORREF>> palette;
+  for (int i = 1; i <= colours; ++i) {
+    const std::string line = kadenzo_xpm[i];
+    const std::string value = line.substr(line.rfind(' ') + 1);
+    if (value == "None") {
+      palette[line[0]] = std::nullopt;
+    } else {
+      const unsigned long rgb = std::stoul(value.substr(1), nullptr, 16);
+      palette[line[0]] = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    }
+  }
+  std::vector<std::vector<std::optional<COLORREF>>> pixels;
+  for (int y = 0; y < height; ++y) {
+    std::vector<std::optional<COLORREF>> row;
+    for (int x = 0; x < width; ++x) row.push_back(palette.at(kadenzo_xpm[1 + colours + y][x]));
+    pixels.push_back(row);
+  }
+  return pixels;
+}
+
+TEST_F(ProgramModule, IconIsTheXpmAs32By32In16Colours) {
+  const HRSRC groupResource = FindResourceA(module_, MAKEINTRESOURCEA(IDR_APP_ICON), MAKEINTRESOURCEA(14));
+  ASSERT_NE(groupResource, nullptr);
+  const auto* group = static_cast<const GroupIconHeader*>(LockResource(LoadResource(module_, groupResource)));
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->type, 1);
+  ASSERT_EQ(group->count, 1);
+  const GroupIconEntry& entry = group->entries[0];
+  EXPECT_EQ(entry.width, 32);
+  EXPECT_EQ(entry.height, 32);
+  EXPECT_EQ(entry.colourCount, 16);
+  EXPECT_EQ(entry.bitCount, 4);
+
+  const HRSRC imageResource = FindResourceA(module_, MAKEINTRESOURCEA(entry.id), MAKEINTRESOURCEA(3));
+  ASSERT_NE(imageResource, nullptr);
+  const auto* image = static_cast<const BYTE*>(LockResource(LoadResource(module_, imageResource)));
+  BITMAPINFOHEADER bitmap{};
+  std::memcpy(&bitmap, image, sizeof bitmap);
+  EXPECT_EQ(bitmap.biWidth, 32);
+  EXPECT_EQ(bitmap.biHeight, 64);  // colour rows and mask rows
+  ASSERT_EQ(bitmap.biBitCount, 4);
+  ASSERT_EQ(bitmap.biCompression, static_cast<DWORD>(BI_RGB));
+
+  const auto* palette = reinterpret_cast<const RGBQUAD*>(image + bitmap.biSize);
+  const BYTE* colourRows = image + bitmap.biSize + 16 * sizeof(RGBQUAD);
+  const BYTE* maskRows = colourRows + 16 * 32;
+  const auto expected = XpmPixels();
+  ASSERT_EQ(expected.size(), 32u);
+  int wrong = 0;
+  for (int y = 0; y < 32; ++y) {
+    const int row = 31 - y;  // bottom-up
+    for (int x = 0; x < 32; ++x) {
+      const bool transparent = ((maskRows[row * 4 + x / 8] >> (7 - x % 8)) & 1) != 0;
+      const BYTE pair = colourRows[row * 16 + x / 2];
+      const RGBQUAD& quad = palette[x % 2 == 0 ? pair >> 4 : pair & 0x0F];
+      const COLORREF colour = RGB(quad.rgbRed, quad.rgbGreen, quad.rgbBlue);
+      const auto& want = expected[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+      if (transparent != !want.has_value() || (want && colour != *want)) {
+        if (++wrong <= 5) ADD_FAILURE() << "pixel " << x << "," << y << " differs from the XPM";
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+
+  // And Windows can make an icon of it at its size.
+  const HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(image), SizeofResource(module_, imageResource), TRUE,
+                                              0x00030000, 32, 32, 0);
+  EXPECT_NE(icon, nullptr);
+  if (icon != nullptr) DestroyIcon(icon);
+}
+
+TEST(Win32StartTest, ModuleBaseNameDropsTheDirectoryAndTheExtension) {
+  EXPECT_EQ(backend::ModuleBaseName(), "kadenzo_win32_resources_test");
+}
+
+// A live dialog with one control of each kind that asks for colours.
+constexpr int kLabel = 10;
+constexpr int kPush = 11;
+constexpr int kRadio = 12;
+constexpr int kFrame = 13;
+constexpr int kReadOnly = 14;
+constexpr int kEditable = 15;
+
+constexpr ControlTemplate kControls[] = {
+    {ControlKind::DefaultPushButton, 1, "OK", {4, 4, 40, 14}, ControlFlag::kTabStop},
+    {ControlKind::Label, kLabel, "Label && more", {4, 22, 60, 8}},
+    {ControlKind::PushButton, kPush, "Push", {4, 32, 40, 14}, ControlFlag::kTabStop},
+    {ControlKind::AutoRadioButton, kRadio, "Radio", {4, 50, 40, 10}, ControlFlag::kGroup},
+    {ControlKind::GroupFrame, kFrame, "", {50, 4, 40, 40}},
+    {ControlKind::Edit, kReadOnly, "", {50, 50, 40, 13}, ControlFlag::kBorder | ControlFlag::kReadOnly},
+    {ControlKind::Edit, kEditable, "", {50, 66, 40, 13}, ControlFlag::kBorder | ControlFlag::kTabStop},
+    {ControlKind::Icon, kStaticId, "", {4, 64, 18, 20}, 0, TextAlign::Left, IDR_APP_ICON},
+};
+constexpr std::uint32_t kStyles = DialogStyle::kPopup | DialogStyle::kVisible | DialogStyle::kCaption |
+                                  DialogStyle::kSysMenu | DialogStyle::kModalFrame | DialogStyle::kSetFont;
+constexpr DialogTemplate kTemplate{900, "Colours", 100, 90, "MS Sans Serif", 8, kStyles, kControls};
+
+struct ColourAnswer {
+  bool brushIsFace = false;
+  Colour brushColour = 0;
+  Colour background = 0;
+  Colour text = 0;
+};
+
+// Sends the colour message a control sends its dialog, with a fresh DC.
+ColourAnswer AskColours(HWND dialog, UINT message, HWND control) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  SetBkColor(dc, RGB(1, 2, 3));
+  SetTextColor(dc, RGB(4, 5, 6));
+  const auto brush = reinterpret_cast<HBRUSH>(
+      SendMessageA(dialog, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+  ColourAnswer answer;
+  LOGBRUSH logBrush{};
+  if (brush != nullptr && GetObjectA(brush, sizeof logBrush, &logBrush) == sizeof logBrush) {
+    answer.brushIsFace = logBrush.lbStyle == BS_SOLID;
+    answer.brushColour = static_cast<Colour>(logBrush.lbColor);
+  }
+  answer.background = static_cast<Colour>(GetBkColor(dc));
+  answer.text = static_cast<Colour>(GetTextColor(dc));
+  DeleteDC(dc);
+  return answer;
+}
+
+class ColourSite : public DialogSite {
+ public:
+  struct Asked {
+    const char* name;
+    UINT message;
+    int id;  // 0: the dialog itself
+    ColourAnswer answer;
+  };
+  std::vector<Asked> asked = {
+      {"dialog face", WM_CTLCOLORDLG, 0, {}},
+      {"label", WM_CTLCOLORSTATIC, kLabel, {}},
+      {"read-only edit", WM_CTLCOLORSTATIC, kReadOnly, {}},
+      {"push button", WM_CTLCOLORBTN, kPush, {}},
+      {"radio button", WM_CTLCOLORBTN, kRadio, {}},
+      {"group frame", WM_CTLCOLORBTN, kFrame, {}},
+      {"editable field", WM_CTLCOLOREDIT, kEditable, {}},
+  };
+  std::string labelText;
+  bool iconShown = false;
+
+  bool InitDialog(DialogWindow& window) override {
+    auto& win32Window = static_cast<win32::Win32DialogWindow&>(window);
+    const HWND hwnd = win32Window.Handle();
+    for (Asked& ask : asked) {
+      ask.answer = AskColours(hwnd, ask.message, ask.id == 0 ? hwnd : GetDlgItem(hwnd, ask.id));
+    }
+    labelText = window.GetItemText(kLabel);
+    const HWND iconControl = win32Window.Controls().back();
+    iconShown = SendMessageA(iconControl, STM_GETICON, 0, 0) != 0;
+    window.EndModalLoop(1);
+    return true;
+  }
+  void Command(int, std::uint16_t) override {}
+  void Detach() override {}
+};
+
+TEST(Win32ColourTest, FacesLabelsButtonsAndReadOnlyFieldsAnswerGreyAndEditableFieldsAreLeftAlone) {
+  backend::Initialise("test");
+  backend::SetDialogColours(kGrey, kBlack);
+  ColourSite site;
+  EXPECT_EQ(backend::RunModal(kTemplate, nullptr, site), 1);
+  for (const ColourSite::Asked& ask : site.asked) {
+    if (ask.message == WM_CTLCOLOREDIT) {
+      // The system's answer: the window colours of the desktop's scheme.
+      EXPECT_NE(ask.answer.brushColour, kGrey) << ask.name;
+      EXPECT_EQ(ask.answer.background, static_cast<Colour>(GetSysColor(COLOR_WINDOW))) << ask.name;
+      EXPECT_EQ(ask.answer.text, static_cast<Colour>(GetSysColor(COLOR_WINDOWTEXT))) << ask.name;
+    } else {
+      EXPECT_TRUE(ask.answer.brushIsFace) << ask.name;
+      EXPECT_EQ(ask.answer.brushColour, kGrey) << ask.name;
+      EXPECT_EQ(ask.answer.background, kGrey) << ask.name;
+      EXPECT_EQ(ask.answer.text, kBlack) << ask.name;
+    }
+  }
+  // The template's "&&" reaches the control as written; the control shows one.
+  EXPECT_EQ(site.labelText, "Label && more");
+  EXPECT_TRUE(site.iconShown);
+}
+
+// The message box test's program: one box, then the end.
+class MessageBoxApp : public CWinApp {
+ public:
+  bool InitInstance() override {
+    SetDialogBkColor(kGrey, kBlack);
+    result = AfxMessageBox("Something to say.", backend::kMbIconExclamation);
+    return true;
+  }
+  int result = 0;
+};
+MessageBoxApp theMessageBoxApp;
+
+TEST(Win32MessageBoxTest, IsCaptionedWithTheTitleAndTakesTheDialogColours) {
+  std::atomic<bool> done = false;
+  std::string caption;
+  ColourAnswer face, text;
+  std::thread watcher([&] {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    HWND box = nullptr;
+    while (!done && (box = FindWindowA("#32770", KADENZO_APP_TITLE)) == nullptr &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    if (box == nullptr) return;
+    char buffer[256] = {};
+    GetWindowTextA(box, buffer, sizeof buffer);
+    caption = buffer;
+    face = AskColours(box, WM_CTLCOLORDLG, box);
+    text = AskColours(box, WM_CTLCOLORSTATIC, GetWindow(box, GW_CHILD));
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  char name[] = "kadenzo";
+  char* argv[] = {name, nullptr};
+  const int exitCode = AfxWinMain(1, argv);
+  done = true;
+  watcher.join();
+
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(theMessageBoxApp.GetAppTitle(), KADENZO_APP_TITLE);
+  EXPECT_EQ(caption, KADENZO_APP_TITLE);
+  EXPECT_EQ(theMessageBoxApp.result, IDOK);
+  EXPECT_TRUE(face.brushIsFace);
+  EXPECT_EQ(face.brushColour, kGrey);
+  EXPECT_EQ(text.background, kGrey);
+  EXPECT_EQ(text.text, kBlack);
+}
+
+}  // namespace
+}  // namespace kadenzo
