@@ -9,9 +9,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyleOption>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -43,6 +46,37 @@ class RadioButton final : public QRadioButton {
 
  protected:
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+// Edit fields framed the classic way: a two-pixel sunken edge in solid
+// lines around the field's base colour. Besides matching the dialog's look,
+// it is cheap to draw: the desktop style's antialiased rounded frame is most
+// of what a keystroke costs once six fields repaint.
+class ClassicFieldStyle final : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element != PE_PanelLineEdit) {
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      return;
+    }
+    const QRect r = option->rect;
+    const QPalette& palette = option->palette;
+    painter->fillRect(r, palette.brush(QPalette::Base));
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    if (frame == nullptr || frame->lineWidth <= 0 || r.width() < 4 || r.height() < 4) return;
+    const auto edge = [painter, &r](int inset, const QColor& topLeft, const QColor& bottomRight) {
+      const QRect e = r.adjusted(inset, inset, -inset, -inset);
+      painter->fillRect(e.left(), e.top(), e.width(), 1, topLeft);
+      painter->fillRect(e.left(), e.top(), 1, e.height(), topLeft);
+      painter->fillRect(e.left(), e.bottom(), e.width(), 1, bottomRight);
+      painter->fillRect(e.right(), e.top(), 1, e.height(), bottomRight);
+    };
+    edge(0, palette.color(QPalette::Mid), palette.color(QPalette::Light));
+    edge(1, palette.color(QPalette::Shadow), palette.color(QPalette::Button));
+  }
 };
 
 }  // namespace
@@ -126,6 +160,13 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
     case ControlKind::Edit: {
       auto* edit = new QLineEdit(this);
       edit->setFrame((control.flags & ControlFlag::kBorder) != 0);
+      if (fieldStyle_ == nullptr) {
+        fieldStyle_ = new ClassicFieldStyle();
+        fieldStyle_->setParent(this);
+      }
+      edit->setStyle(fieldStyle_);
+      // The field paints every pixel of itself; nothing beneath needs painting first.
+      edit->setAttribute(Qt::WA_OpaquePaintEvent);
       edit->setReadOnly((control.flags & ControlFlag::kReadOnly) != 0);
       if (edit->isReadOnly()) Platform::ApplyReadOnlyColours(*edit);
       edit->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);

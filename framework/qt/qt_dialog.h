@@ -11,6 +11,7 @@
 
 class QButtonGroup;
 class QPushButton;
+class QStyle;
 
 namespace kadenzo::qt {
 
@@ -66,6 +67,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   std::unordered_map<int, QWidget*> controls_;
   QWidget* firstTabStop_ = nullptr;
   QPushButton* defaultButton_ = nullptr;
+  QStyle* fieldStyle_ = nullptr;  // shared by the dialog's edit fields
   // Where MoveWindow put the frame before the window manager had framed
   // the window; kept so the frame can be re-centred on the same point once
   // its real size is known.
