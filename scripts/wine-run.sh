@@ -11,8 +11,9 @@ export WINEPREFIX=${KADENZO_WINEPREFIX:-$root/build/wine-prefix}
 export WINEDEBUG=${KADENZO_WINEDEBUG:--all}
 # A 32-bit prefix for a 32-bit program, whether or not 64-bit Wine is there.
 export WINEARCH=win32
-# No offers to install Mono or Gecko: the programs need neither.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No offers to install Mono or Gecko: the programs need neither. No debugger
+# either: a crash ends the program at once instead of leaving it waiting.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Where 32-bit x86 code only runs emulated (see windows.sh), qemu gives the
 # program 2 GiB and the page above, where Wine keeps its shared data. With
 # the whole 4 GiB Wine spends a minute and more probing the upper half of the

@@ -42,6 +42,10 @@ constexpr char kPumpClass[] = "KadenzoDriverPump";
 constexpr auto kPatience = 60s;
 
 std::atomic<ULONG_PTR> g_markerTaken = 0;
+// Mouse and keyboard input are not taken from the queue in the order they
+// were injected: a click is known to be taken when its button release,
+// which carries a sequence number of its own, is.
+std::atomic<ULONG_PTR> g_releaseTaken = 0;
 HHOOK g_hook = nullptr;
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -50,6 +54,8 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
     if ((msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) && msg->wParam == kMarkerKey) {
       if (msg->message == WM_KEYUP) g_markerTaken = static_cast<ULONG_PTR>(GetMessageExtraInfo());
       msg->message = WM_NULL;
+    } else if (msg->message == WM_LBUTTONUP || msg->message == WM_NCLBUTTONUP) {
+      g_releaseTaken = static_cast<ULONG_PTR>(GetMessageExtraInfo());
     }
   }
   return CallNextHookEx(g_hook, code, wParam, lParam);
@@ -544,6 +550,12 @@ class Win32Driver final : public DialogDriver {
   // Input goes to the foreground window, as a person's does: the
   // program's active window is brought there first if something else is.
   void Input(std::vector<INPUT> inputs) {
+    BringForward();
+    Inject(std::move(inputs));
+    Sync();
+  }
+
+  void BringForward() {
     if (ended_) throw std::runtime_error("the program has ended");
     Query([] {
       HWND target = OpenMessageBox();
@@ -551,17 +563,25 @@ class Win32Driver final : public DialogDriver {
       if (target != nullptr && GetForegroundWindow() != target) SetForegroundWindow(target);
       return 0;
     });
-    Inject(std::move(inputs));
-    Sync();
   }
 
   void ClickAt(POINT point) {
     Query([point] { return SetCursorPos(point.x, point.y); });
+    const ULONG_PTR release = ++markers_;
     INPUT down{}, up{};
     down.type = up.type = INPUT_MOUSE;
     down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    Input({down, up});
+    up.mi.dwExtraInfo = release;
+    BringForward();
+    Inject({down, up});
+    // A click on a disabled window is swallowed by the system: no release
+    // ever arrives, and after a while the driver stops waiting for it.
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (g_releaseTaken.load() != release && !ended_ && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(2ms);
+    }
+    Sync();
   }
 
   void OpenClipboardPatiently() {
