@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian or Ubuntu packages the build and the tests need, and
 # only those that are missing.
-# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows] [packaging] [i386-emulation]
+# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows] [windows-build] [packaging] [i386-emulation]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config file)
@@ -12,6 +12,7 @@ for group in "$@"; do
     tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip
                        desktop-file-utils appstream) ;;
     windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth) ;;
+    windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file) ;;
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;
