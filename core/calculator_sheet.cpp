@@ -25,18 +25,6 @@ constexpr int RowBase(OperandRow row) noexcept {
 }
 constexpr int kResultBase = 10;
 
-constexpr TimeUnit kUnits[] = {TimeUnit::Hours, TimeUnit::Minutes, TimeUnit::Seconds, TimeUnit::Frames};
-
-std::uint32_t& TimeValue(TimeFields& time, TimeUnit unit) noexcept {
-  switch (unit) {
-    case TimeUnit::Hours: return time.hours;
-    case TimeUnit::Minutes: return time.minutes;
-    case TimeUnit::Seconds: return time.seconds;
-    case TimeUnit::Frames: break;
-  }
-  return time.frames;
-}
-
 std::uint32_t EntryLimit(OperandRow row, TimeUnit unit, FrameRate rate) noexcept {
   if (unit == TimeUnit::Frames) return NominalFps(rate) - 1;
   if (unit == TimeUnit::Minutes && row == OperandRow::Second) return kMaxSecondMinutes;
@@ -70,7 +58,8 @@ void CalculatorSheet::WriteCount(OperandRow row) {
 void CalculatorSheet::WriteTime(OperandRow row) {
   // Writing may re-enter the sheet (during Initialise): read each value only
   // when it is written.
-  for (TimeUnit unit : kUnits) WriteNumber(TimeField(RowBase(row), unit), TimeValue(operands_[Index(row)].time, unit));
+  for (TimeUnit unit : kTimeUnits)
+    WriteNumber(TimeField(RowBase(row), unit), TimeValue(operands_[Index(row)].time, unit));
 }
 
 void CalculatorSheet::Initialise() {
@@ -175,7 +164,7 @@ void CalculatorSheet::ComputeResult() {
     // The sum has no 32-bit count: say so, and show no time at all.
     result_.count = first + second;
     display_.SetFieldText(resultCount, "overflow");
-    for (TimeUnit unit : kUnits) display_.SetFieldText(TimeField(kResultBase, unit), "");
+    for (TimeUnit unit : kTimeUnits) display_.SetFieldText(TimeField(kResultBase, unit), "");
     return;
   } else {
     result_.count = operation_ == Operation::Subtract ? first - second : first + second;
@@ -183,7 +172,7 @@ void CalculatorSheet::ComputeResult() {
   }
 
   result_.time = FramesToTime(result_.count, rate_);
-  for (TimeUnit unit : kUnits) WriteNumber(TimeField(kResultBase, unit), TimeValue(result_.time, unit));
+  for (TimeUnit unit : kTimeUnits) WriteNumber(TimeField(kResultBase, unit), TimeValue(result_.time, unit));
 }
 
 }  // namespace kadenzo

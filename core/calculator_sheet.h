@@ -13,6 +13,21 @@ namespace kadenzo {
 enum class Operation : std::uint32_t { Add = 0, Subtract = 1 };
 enum class OperandRow { First, Second };
 enum class TimeUnit { Hours, Minutes, Seconds, Frames };
+inline constexpr TimeUnit kTimeUnits[] = {TimeUnit::Hours, TimeUnit::Minutes, TimeUnit::Seconds, TimeUnit::Frames};
+
+// One of a time's four values, by unit.
+constexpr const std::uint32_t& TimeValue(const TimeFields& time, TimeUnit unit) noexcept {
+  switch (unit) {
+    case TimeUnit::Hours: return time.hours;
+    case TimeUnit::Minutes: return time.minutes;
+    case TimeUnit::Seconds: return time.seconds;
+    case TimeUnit::Frames: break;
+  }
+  return time.frames;
+}
+constexpr std::uint32_t& TimeValue(TimeFields& time, TimeUnit unit) noexcept {
+  return const_cast<std::uint32_t&>(TimeValue(static_cast<const TimeFields&>(time), unit));
+}
 
 // Each row is a count followed by its hours, minutes, seconds and frames.
 enum class SheetField {

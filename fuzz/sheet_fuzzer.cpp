@@ -71,20 +71,6 @@ constexpr int Index(OperandRow row) {
   return row == OperandRow::First ? 0 : 1;
 }
 constexpr OperandRow kRows[] = {OperandRow::First, OperandRow::Second};
-constexpr TimeUnit kUnits[] = {TimeUnit::Hours, TimeUnit::Minutes, TimeUnit::Seconds, TimeUnit::Frames};
-
-std::uint32_t& Part(TimeFields& time, TimeUnit unit) {
-  switch (unit) {
-    case TimeUnit::Hours: return time.hours;
-    case TimeUnit::Minutes: return time.minutes;
-    case TimeUnit::Seconds: return time.seconds;
-    case TimeUnit::Frames: break;
-  }
-  return time.frames;
-}
-std::uint32_t PartOf(TimeFields time, TimeUnit unit) {
-  return Part(time, unit);
-}
 
 // The largest value a time field takes, as a person may type it.
 std::uint32_t EntryLimit(OperandRow row, TimeUnit unit, FrameRate rate) {
@@ -139,7 +125,7 @@ class Input {
       case 2:
       case 3:
         step.kind = StepKind::TimeText;
-        step.unit = kUnits[operation >> 4 & 3];
+        step.unit = kTimeUnits[operation >> 4 & 3];
         step.text = Text();
         break;
       case 4: {
@@ -311,7 +297,7 @@ class Run {
     if (slot % 5 == 0)
       EditCount(row, text);
     else
-      EditTime(row, kUnits[slot % 5 - 1], text);
+      EditTime(row, kTimeUnits[slot % 5 - 1], text);
   }
 
   // The count follows the text when it has digits, clamped to the typed
@@ -341,7 +327,7 @@ class Run {
     const std::uint32_t typed = ReadFieldNumber(text);
     const std::uint32_t limit = EntryLimit(row, unit, sheet_.GetRate());
     TimeFields time = sheet_.GetValue(row).time;
-    Part(time, unit) = std::min(typed, limit);
+    TimeValue(time, unit) = std::min(typed, limit);
     display_.PersonEdits(TimeField(row, unit), text);
 
     const CalculatorSheet::Value& value = sheet_.GetValue(row);
@@ -375,7 +361,7 @@ class Run {
     for (OperandRow row : kRows) {
       const CalculatorSheet::Value& value = sheet_.GetValue(row);
       CheckCountField(row, value.count);
-      for (TimeUnit unit : kUnits) CheckTimeField(row, unit, PartOf(value.time, unit));
+      for (TimeUnit unit : kTimeUnits) CheckTimeField(row, unit, TimeValue(value.time, unit));
       if (timeLeads_[Index(row)])
         Expect(TimeToFrames(value.time, rate) == value.count, "the count is TimeToFrames of the time");
       else
@@ -431,8 +417,8 @@ class Run {
     const TimeFields time = FramesToTime(magnitude, sheet_.GetRate());
     Expect(sheet_.GetResult().count == magnitude && sheet_.GetResult().time == time,
            "the sheet holds the result it shows");
-    for (TimeUnit unit : kUnits)
-      Expect(display_.Text(ResultTimeField(unit)) == FormatUnsigned(PartOf(time, unit)),
+    for (TimeUnit unit : kTimeUnits)
+      Expect(display_.Text(ResultTimeField(unit)) == FormatUnsigned(TimeValue(time, unit)),
              "the result's time is FramesToTime of its magnitude");
   }
 
