@@ -81,14 +81,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own with no window manager: a window is mapped the moment
-# its program asks, and no other program maps windows there. Xvfb picks a
-# free number and reports it.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$workdir/display" ] && break; sleep 0.1; done
-[ -s "$workdir/display" ] || { cat "$workdir/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$workdir/display")"
+# A display of our own, where no other program maps windows.
+. scripts/lib/virtual-display.sh
+start_virtual_display "$workdir"
 # The programs start as on a desktop, on the X platform.
 unset QT_QPA_PLATFORM
 

@@ -32,12 +32,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb picks a free number and reports it.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$workdir/display" ] && break; sleep 0.1; done
-[ -s "$workdir/display" ] || { cat "$workdir/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$workdir/display")"
+# A display of our own, where no other program maps windows.
+. scripts/lib/virtual-display.sh
+start_virtual_display "$workdir"
 
 # Waits up to $2 seconds for the window titled $1 and prints its id; stops
 # waiting, with the program's log $4, when process $3 has ended.

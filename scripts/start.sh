@@ -17,19 +17,19 @@ fi
 # picture, and say where it is.
 scripts/install-deps.sh screenshot
 picture="$PWD/build/kadenzo-window.png"
-display=":$(( (RANDOM % 400) + 100 ))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "${app:-}" "$xvfb" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY="$display" "$program" >/dev/null 2>&1 &
-app=$!
+workdir=$(mktemp -d)
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$workdir"' EXIT
+. scripts/lib/virtual-display.sh
+start_virtual_display "$workdir"
+"$program" >/dev/null 2>&1 &
+pids+=($!)
 for _ in $(seq 100); do
-  DISPLAY="$display" xdotool search --name '^Kadenzo$' >/dev/null 2>&1 && break
+  xdotool search --name '^Kadenzo$' >/dev/null 2>&1 && break
   sleep 0.1
 done
 sleep 0.5
-DISPLAY="$display" import -window root "$picture"
+import -window root "$picture"
 echo "No display here: Kadenzo ran on a virtual display; its window is pictured in"
 echo "  $picture"
 echo "To use the calculator, run this command again in a desktop session."
