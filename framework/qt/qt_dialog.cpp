@@ -112,7 +112,6 @@ void QtDialogWindow::Build(const DialogTemplate& dialog) {
   unitY_ = metrics.height();
 
   Platform::ApplyDialogColours(*this);
-  setWindowIcon(Platform::ApplicationIcon());
 
   QButtonGroup* group = nullptr;
   std::vector<std::pair<const ControlTemplate*, QWidget*>> reading;

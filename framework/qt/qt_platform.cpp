@@ -107,6 +107,7 @@ void Initialise(const char* programName) {
   if (QApplication::instance() == nullptr) static ApplicationScope application(programName);
   // A style that honours the dialog colours on every desktop.
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  // Every window of the program takes it, the dialogs included.
   QApplication::setWindowIcon(qt::Platform::ApplicationIcon());
 }
 
