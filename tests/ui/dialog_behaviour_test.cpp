@@ -313,7 +313,7 @@ TEST(AboutBoxTest, ShowsNameVersionAndPurposeAndClosesEveryWay) {
       // Enter on the focused About button presses it.
       d.Click(IDC_FIRST_COUNT);
       for (int i = 0; i < 13; ++i) d.Press(Key::Tab);
-      ASSERT_EQ(d.FocusedId(), IDC_ABOUT);
+      ASSERT_EQ(d.FocusedId(), IDC_ABOUT) << ending.name;
       d.Press(Key::Enter);
       ASSERT_EQ(d.ActiveCaption(), "About Kadenzo") << ending.name;
       const std::vector<std::string> labels = d.LabelTexts();

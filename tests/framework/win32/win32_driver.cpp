@@ -13,10 +13,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -566,6 +568,7 @@ class Win32Driver final : public DialogDriver {
   }
 
   void ClickAt(POINT point) {
+    WaitOutDoubleClick(point);
     Query([point] { return SetCursorPos(point.x, point.y); });
     const ULONG_PTR release = ++markers_;
     INPUT down{}, up{};
@@ -582,6 +585,22 @@ class Win32Driver final : public DialogDriver {
       std::this_thread::sleep_for(2ms);
     }
     Sync();
+    lastClick_ = point;
+    lastClickTime_ = std::chrono::steady_clock::now();
+  }
+
+  // Two clicks at one spot within the double-click time are one double
+  // click, and an edit field answers that by selecting a word, not by
+  // taking the focus. Each click of the driver is a click of its own, as a
+  // person's separate clicks are, so it waits that time out first.
+  void WaitOutDoubleClick(POINT point) {
+    const int width = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
+    const int height = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    if (!lastClickTime_ || std::abs(point.x - lastClick_.x) > width || std::abs(point.y - lastClick_.y) > height) {
+      return;
+    }
+    const auto apart = std::chrono::milliseconds(GetDoubleClickTime()) + 50ms;
+    std::this_thread::sleep_until(*lastClickTime_ + apart);
   }
 
   void OpenClipboardPatiently() {
@@ -594,6 +613,8 @@ class Win32Driver final : public DialogDriver {
   HWND pump_;
   const std::atomic<bool>& ended_;
   ULONG_PTR markers_ = 0;
+  POINT lastClick_{};
+  std::optional<std::chrono::steady_clock::time_point> lastClickTime_;
 };
 
 HWND MakePump() {
