@@ -10,25 +10,18 @@ scripts/install-deps.sh windows tests
 
 scripts/i386-programs.sh
 
-# A virtual display when there is none, stopped again at the end.
-xvfb_pid=
+# The GUI tests need a display; with none, a virtual one of their own,
+# stopped again at the end.
+pids=()
 cleanup() {
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  [ -z "${work:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
-  number=90
-  while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
-  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$number" ] && break
-    sleep 0.1
-  done
-  export DISPLAY=":$number"
+  . scripts/lib/virtual-display.sh
+  work=$(mktemp -d)
+  start_virtual_display "$work"
 fi
 
 echo "== Windows build"
@@ -37,8 +30,8 @@ cmake --build --preset windows
 
 echo "== Wine prefix"
 scripts/wine-run.sh --init
-# Every test is a Wine process of its own: one Wine server, kept for a
-# minute after the last of them, spares each the server's start.
+# Each test executable is a Wine process of its own: one Wine server, kept
+# for a minute after the last of them, spares each the server's start.
 WINEPREFIX=${KADENZO_WINEPREFIX:-$root/build/wine-prefix} wineserver -p60
 
 echo "== Windows tests under Wine"
