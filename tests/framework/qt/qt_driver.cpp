@@ -15,6 +15,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <stdexcept>
 #include <thread>
 
 #include "framework/qt/qt_dialog.h"
@@ -332,13 +333,19 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
 
   std::atomic<bool> ended = false;
   std::exception_ptr failure;
+  // A program that ends before its first dialog opens would otherwise pass
+  // every test whose checks are all in the script.
+  std::atomic<bool> scriptRan = false;
   std::thread driverThread([&] {
     QtDriver driver(ended);
     try {
       // The calculator opens once the program's entry has made it.
       while (!ended && (QCoreApplication::instance() == nullptr || driver.ActiveCaption().empty()))
         std::this_thread::sleep_for(5ms);
-      if (!ended) script(driver);
+      if (!ended) {
+        scriptRan = true;
+        script(driver);
+      }
       // Cancel whatever the script left open, innermost first.
       while (!ended) {
         QMetaObject::invokeMethod(qApp, &CloseInnermost, Qt::QueuedConnection);
@@ -359,6 +366,7 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
   // Drop whatever the script posted after the program ended.
   QCoreApplication::removePostedEvents(qApp);
   if (failure) std::rethrow_exception(failure);
+  if (!scriptRan) throw std::runtime_error("the program ended before its first dialog opened");
   return exitCode;
 }
 

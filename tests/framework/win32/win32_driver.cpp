@@ -659,12 +659,18 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
 
   std::atomic<bool> ended = false;
   std::exception_ptr failure;
+  // A program that ends before its first dialog opens would otherwise pass
+  // every test whose checks are all in the script.
+  std::atomic<bool> scriptRan = false;
   std::thread driverThread([&] {
     Win32Driver driver(pump, ended);
     try {
       // The calculator is there once its modal loop answers.
       while (!ended && driver.ActiveCaption().empty()) std::this_thread::sleep_for(5ms);
-      if (!ended) script(driver);
+      if (!ended) {
+        scriptRan = true;
+        script(driver);
+      }
     } catch (...) {
       if (!ended) failure = std::current_exception();
     }
@@ -689,6 +695,7 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
   g_hook = nullptr;
   DestroyWindow(pump);
   if (failure) std::rethrow_exception(failure);
+  if (!scriptRan) throw std::runtime_error("the program ended before its first dialog opened");
   return exitCode;
 }
 
