@@ -71,19 +71,9 @@ fi
 
 wanted startup || wanted windows || exit 0
 
-workdir=$(mktemp -d)
-pids=()
-cleanup() {
-  local pid
-  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-
 # A display of our own, where no other program maps windows.
 . scripts/lib/virtual-display.sh
-start_virtual_display "$workdir"
+start_virtual_display
 # The programs start as on a desktop, on the X platform.
 unset QT_QPA_PLATFORM
 
@@ -119,6 +109,7 @@ mkdir -p build/windows-bench
 export KADENZO_WINEPREFIX=$PWD/build/wine-bench
 scripts/wine-run.sh --init
 export WINEPREFIX=$KADENZO_WINEPREFIX
+own_wineprefix=$WINEPREFIX
 wineserver -k 2>/dev/null || true
 wineserver -p
 "$build/bench/startup/kadenzo_startup_bench" --runs "$wine_runs" --settle 2000 --timeout 600 \

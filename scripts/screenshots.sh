@@ -22,19 +22,9 @@ dialog_width=158 dialog_height=194
 rate_29_97=(80 20 36 10)   # the "29.97" rate button
 first_count=(4 81 40 13)   # the first operand's frame count
 
-workdir=$(mktemp -d)
-pids=()
-cleanup() {
-  local pid
-  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$workdir"
-}
-trap cleanup EXIT
-
 # A display of our own, where no other program maps windows.
 . scripts/lib/virtual-display.sh
-start_virtual_display "$workdir"
+start_virtual_display
 
 # Waits up to $2 seconds for the window titled $1 and prints its id; stops
 # waiting, with the program's log $4, when process $3 has ended.
@@ -100,6 +90,7 @@ program=build/windows/app/KADENZO.EXE
 # display has none; so, unlike in the prefix the tests use, the X window is
 # just the dialog's client area, which the clicks are measured in.
 export KADENZO_WINEPREFIX=$PWD/build/wine-screenshots
+own_wineprefix=$KADENZO_WINEPREFIX
 export WINEPREFIX=$KADENZO_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # scripts/wine-run.sh, when there, also starts Wine faster under emulation.
 wine=(wine)

@@ -17,11 +17,8 @@ fi
 # picture, and say where it is.
 scripts/install-deps.sh screenshot
 picture="$PWD/build/kadenzo-window.png"
-workdir=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$workdir"' EXIT
 . scripts/lib/virtual-display.sh
-start_virtual_display "$workdir"
+start_virtual_display
 "$program" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do

@@ -12,16 +12,9 @@ scripts/i386-programs.sh
 
 # The GUI tests need a display; with none, a virtual one of their own,
 # stopped again at the end.
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
-  [ -z "${work:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
   . scripts/lib/virtual-display.sh
-  work=$(mktemp -d)
-  start_virtual_display "$work"
+  start_virtual_display
 fi
 
 echo "== Windows build"

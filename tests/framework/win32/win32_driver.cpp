@@ -18,7 +18,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -596,11 +595,8 @@ class Win32Driver final : public DialogDriver {
   void WaitOutDoubleClick(POINT point) {
     const int width = GetSystemMetrics(SM_CXDOUBLECLK) / 2;
     const int height = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-    if (!lastClickTime_ || std::abs(point.x - lastClick_.x) > width || std::abs(point.y - lastClick_.y) > height) {
-      return;
-    }
-    const auto apart = std::chrono::milliseconds(GetDoubleClickTime()) + 50ms;
-    std::this_thread::sleep_until(*lastClickTime_ + apart);
+    if (std::abs(point.x - lastClick_.x) > width || std::abs(point.y - lastClick_.y) > height) return;
+    std::this_thread::sleep_until(lastClickTime_ + std::chrono::milliseconds(GetDoubleClickTime()) + 50ms);
   }
 
   void OpenClipboardPatiently() {
@@ -614,7 +610,7 @@ class Win32Driver final : public DialogDriver {
   const std::atomic<bool>& ended_;
   ULONG_PTR markers_ = 0;
   POINT lastClick_{};
-  std::optional<std::chrono::steady_clock::time_point> lastClickTime_;
+  std::chrono::steady_clock::time_point lastClickTime_;  // long past before the first click
 };
 
 HWND MakePump() {
