@@ -87,16 +87,18 @@ void CalculatorSheet::CountEdited(OperandRow row, std::string_view text) {
   // a negative number becomes 0, a number above the limit the limit itself.
   // The field otherwise keeps its text as typed.
   const CountText read = ReadCountText(text);
-  if (read.hasDigits) {
-    if (read.negative) {
-      operand.count = 0;
-      WriteCount(row);
-    } else if (read.magnitude > kMaxTypedCount) {
-      operand.count = kMaxTypedCount;
-      WriteCount(row);
-    } else {
-      operand.count = read.magnitude;
-    }
+  if (read.hasDigits && read.negative) {
+    operand.count = 0;
+    WriteCount(row);
+  } else if (read.hasDigits) {
+    operand.count = read.magnitude;
+  }
+  // The limit holds for a kept count too: a time edit may have left the
+  // largest count here, and emptying the field must not keep it above the
+  // limit.
+  if (operand.count > kMaxTypedCount) {
+    operand.count = kMaxTypedCount;
+    WriteCount(row);
   }
   operand.time = FramesToTime(operand.count, rate_);
   WriteTime(row);

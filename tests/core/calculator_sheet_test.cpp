@@ -82,12 +82,31 @@ TEST_P(CalculatorSheetTest, ClampsTypedCountsAndWritesThemBack) {
   }
 }
 
+struct KeptCount {
+  F before;            // the field edited first
+  std::string value;   // and what was typed there
+  std::string typed;   // then the count field's new text, without digits
+  std::string second;  // the row afterwards
+  std::string result;
+};
+
 TEST_P(CalculatorSheetTest, TextWithoutDigitsKeepsThePreviousCount) {
-  for (const std::string text : {"", "abc", "+", "-", " "}) {
-    display.Edit(F::SecondCount, "2250");
-    display.Edit(F::SecondCount, text);
-    EXPECT_EQ(Second(), text + " 0:1:15:0") << '"' << text << '"';
-    EXPECT_EQ(Result(), "2250 0:1:15:0") << '"' << text << '"';
+  const KeptCount cases[] = {
+      {F::SecondCount, "2250", "", " 0:1:15:0", "2250 0:1:15:0"},
+      {F::SecondCount, "2250", "abc", "abc 0:1:15:0", "2250 0:1:15:0"},
+      {F::SecondCount, "2250", "+", "+ 0:1:15:0", "2250 0:1:15:0"},
+      {F::SecondCount, "2250", "-", "- 0:1:15:0", "2250 0:1:15:0"},
+      {F::SecondCount, "2250", " ", "  0:1:15:0", "2250 0:1:15:0"},
+      // A kept count is still held to the typed limit: hours past the
+      // largest count leave 4294967295 behind, which emptying the field clamps.
+      {F::SecondHours, "65500", "", "4294900000 39767:35:33:10", "4294900000 39767:35:33:10"},
+  };
+  for (const KeptCount& c : cases) {
+    sheet.Initialise();
+    display.Edit(c.before, c.value);
+    display.Edit(F::SecondCount, c.typed);
+    EXPECT_EQ(Second(), c.second) << '"' << c.typed << '"';
+    EXPECT_EQ(Result(), c.result) << '"' << c.typed << '"';
   }
 }
 
