@@ -39,13 +39,35 @@ QString ToQString(std::string_view text) {
 }
 
 // A radio button that answers clicks anywhere in its rectangle, as the
-// dialog manager's buttons do, not only on its circle and text.
+// dialog manager's buttons do, not only on its circle and text, and that
+// keeps the tab stop its template gives it.
 class RadioButton final : public QRadioButton {
  public:
-  using QRadioButton::QRadioButton;
+  RadioButton(const QString& text, Qt::FocusPolicy policy, QWidget* parent)
+      : QRadioButton(text, parent), policy_(policy) {
+    setFocusPolicy(policy);
+  }
 
  protected:
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
+  // A radio button that takes the focus makes itself its group's one tab
+  // stop and takes the tab stop from the others. The dialog's tab order is
+  // the template's in every state, so each button of the group gets its own
+  // policy back.
+  void focusInEvent(QFocusEvent* event) override {
+    QRadioButton::focusInEvent(event);
+    if (group() == nullptr) {
+      setFocusPolicy(policy_);
+      return;
+    }
+    for (QAbstractButton* button : group()->buttons()) {
+      if (auto* radio = dynamic_cast<RadioButton*>(button)) radio->setFocusPolicy(radio->policy_);
+    }
+  }
+
+ private:
+  Qt::FocusPolicy policy_;
 };
 
 // Edit fields framed the classic way: a two-pixel sunken edge in solid
@@ -143,7 +165,7 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
   const int id = control.id;
   switch (control.kind) {
     case ControlKind::AutoRadioButton: {
-      auto* button = new RadioButton(LabelText(control.text), this);
+      auto* button = new RadioButton(LabelText(control.text), tabStop ? Qt::StrongFocus : Qt::ClickFocus, this);
       // Each template group is one exclusive set; a click notifies even when
       // the button was already checked.
       if (group == nullptr) {
@@ -152,7 +174,6 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
       }
       button->setAutoExclusive(false);
       group->addButton(button);
-      button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
       connect(button, &QAbstractButton::clicked, this, [this, id] { site_.Command(id, Notify::kClicked); });
       return button;
     }

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/calculator_sheet.h"
+#include "tests/support/echoing_display.h"
 #include "tests/ui/dialog_driver.h"
 #include "ui/resource_ids.h"
 
@@ -20,6 +23,13 @@ constexpr std::array kAllFields = {
 };
 constexpr std::array kRateButtons = {IDC_RATE_23_976, IDC_RATE_24, IDC_RATE_25, IDC_RATE_29_97, IDC_RATE_30};
 constexpr int kClose = 1;
+// Every control Tab reaches, in the order it reaches them, in every state;
+// never a radio button.
+constexpr std::array kTabOrder = {IDC_FIRST_COUNT,  IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,
+                                  IDC_SECOND_COUNT, IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES,
+                                  IDC_RESULT_COUNT, IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES,
+                                  kClose,           IDC_ABOUT,          IDC_FIRST_HOURS,    IDC_SECOND_HOURS,
+                                  IDC_RESULT_HOURS};
 
 // "count h:m:s:f" of the row whose count field is given.
 std::string Row(DialogDriver& d, int countField) {
@@ -64,11 +74,8 @@ TEST(CalculatorWindowTest, OpensCentredWithEveryFieldZeroAt30Adding) {
 
 TEST(CalculatorWindowTest, TabVisitsTheFieldsInTemplateOrderWithTheHoursLast) {
   RunProgram([](DialogDriver& d) {
-    const std::vector<int> order = {IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,  IDC_SECOND_COUNT,
-                                    IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES, IDC_RESULT_COUNT,
-                                    IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES, kClose,
-                                    IDC_ABOUT,          IDC_FIRST_HOURS,    IDC_SECOND_HOURS,  IDC_RESULT_HOURS,
-                                    IDC_FIRST_COUNT};
+    std::vector<int> order(kTabOrder.begin() + 1, kTabOrder.end());
+    order.push_back(kTabOrder.front());
     std::vector<int> visited;
     for (std::size_t i = 0; i < order.size(); ++i) {
       d.Press(Key::Tab);
@@ -265,6 +272,147 @@ TEST(CalculatorWindowTest, FacesAndResultsAreGreyAndEditableFieldsKeepTheSystemC
     EXPECT_EQ(d.BackgroundColour(IDC_RESULT_HOURS), kGrey);
     EXPECT_NE(d.BackgroundColour(IDC_FIRST_COUNT), kGrey);
     EXPECT_NE(d.BackgroundColour(IDC_SECOND_HOURS), kGrey);
+  });
+}
+
+// A long random session of real keys, pastes and clicks, the rate and
+// operation buttons among them. After every action the fifteen fields show
+// what a sheet fed the same texts shows, and after every click on a radio
+// button Tab and Shift+Tab still walk the template's order, starting from
+// the tab stop after the clicked button.
+class RandomSession {
+ public:
+  RandomSession(DialogDriver& d, unsigned seed) : d_(d), random_(seed), reference_(display_) {
+    display_.Attach(reference_);
+    reference_.Initialise();
+  }
+
+  // One random action; returns a description of a disagreement, or "".
+  std::string Step() {
+    const std::size_t slot = Pick(10);  // only the operand fields are typed into
+    const int field = kAllFields[slot];
+    const auto sheetField = static_cast<SheetField>(slot);
+    std::string text = display_.Text(sheetField);
+    switch (Pick(8)) {
+      case 0:
+      case 1:
+      case 2: {  // a key at the end of the field
+        static constexpr char kKeys[] = "0123456789000999-+ a";
+        const char key = kKeys[Pick(sizeof kKeys - 1)];
+        ToEnd(field);
+        d_.Type(std::string(1, key));
+        text += key;
+        break;
+      }
+      case 3:  // Backspace at the end
+        ToEnd(field);
+        d_.Press(Key::Backspace);
+        if (!text.empty()) text.pop_back();
+        break;
+      case 4:  // select everything and paste over it
+        text = PasteText();
+        d_.SetClipboard(text);
+        ToEnd(field);
+        d_.Press(Key::ShiftHome);
+        d_.Press(Key::Paste);
+        break;
+      case 5: {  // a rate button, maybe the checked one
+        const auto rate = static_cast<FrameRate>(Pick(kRateButtons.size()));
+        d_.Click(kRateButtons[rate]);
+        reference_.SetRate(rate);
+        return Compare("rate " + std::to_string(rate), kRateButtons[rate], IDC_FIRST_COUNT);
+      }
+      case 6: {
+        const bool subtract = Pick(2) == 1;
+        d_.Click(subtract ? IDC_SUBTRACT : IDC_ADD);
+        reference_.SetOperation(subtract ? Operation::Subtract : Operation::Add);
+        return Compare(subtract ? "Subtract" : "Add", subtract ? IDC_SUBTRACT : IDC_ADD, IDC_SECOND_COUNT);
+      }
+      default: {  // keys into a read-only result field change nothing
+        const int result = kAllFields[10 + Pick(5)];
+        ToEnd(result);
+        d_.Type(std::string(1, static_cast<char>('0' + Pick(10))));
+        d_.Press(Key::Backspace);
+        return Compare("keys in result field " + std::to_string(result));
+      }
+    }
+    display_.Edit(sheetField, text);
+    return Compare("'" + text + "' in field " + std::to_string(field));
+  }
+
+ private:
+  std::size_t Pick(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_); }
+
+  std::string PasteText() {
+    switch (Pick(5)) {
+      case 0: return std::string(1 + Pick(150), static_cast<char>('0' + Pick(10)));
+      case 1: return "-" + std::to_string(Pick(1000000));
+      case 2: return std::to_string(Pick(70000));
+      case 3: return "  +" + std::to_string(std::uniform_int_distribution<std::uint64_t>()(random_)) + "x";
+      default: return "";
+    }
+  }
+
+  // The caret at the end of a field, clicked into unless it has the focus.
+  void ToEnd(int field) {
+    if (d_.FocusedId() != field) d_.Click(field);
+    d_.Press(Key::End);
+  }
+
+  std::string Compare(const std::string& action, int checked = 0, int nextTabStop = 0) {
+    for (std::size_t i = 0; i < kAllFields.size(); ++i) {
+      const std::string shown = d_.Text(kAllFields[i]);
+      const std::string expected = display_.Text(static_cast<SheetField>(i));
+      if (shown != expected) {
+        return "after " + action + " field " + std::to_string(kAllFields[i]) + " shows '" + shown + "', expected '" +
+               expected + "'";
+      }
+    }
+    if (checked != 0 && !d_.IsChecked(checked)) return "after " + action + " its button is not checked";
+    if (nextTabStop != 0) return TabCycles(action, nextTabStop);
+    return {};
+  }
+
+  // From a clicked radio button, Tab goes on to the next tab stop in the
+  // template and then round the whole order; Shift+Tab walks it back.
+  std::string TabCycles(const std::string& action, int nextTabStop) {
+    const auto start = std::find(kTabOrder.begin(), kTabOrder.end(), nextTabStop) - kTabOrder.begin();
+    std::vector<int> expected;
+    std::vector<int> visited;
+    for (std::size_t i = 0; i < kTabOrder.size(); ++i) {
+      expected.push_back(kTabOrder[(static_cast<std::size_t>(start) + i) % kTabOrder.size()]);
+      d_.Press(Key::Tab);
+      visited.push_back(d_.FocusedId());
+    }
+    for (std::size_t i = 1; i <= kTabOrder.size(); ++i) {
+      expected.push_back(expected[kTabOrder.size() - 1 - i % kTabOrder.size()]);
+      d_.Press(Key::ShiftTab);
+      visited.push_back(d_.FocusedId());
+    }
+    if (visited == expected) return {};
+    std::string message = "after " + action + " Tab and Shift+Tab visit";
+    for (int id : visited) message += " " + std::to_string(id);
+    return message;
+  }
+
+  DialogDriver& d_;
+  std::mt19937_64 random_;
+  testing_support::EchoingDisplay display_;
+  CalculatorSheet reference_;
+};
+
+TEST(CalculatorWindowTest, ARandomSessionKeepsEveryFieldAndTheTabOrderRight) {
+  // Every action is real input, which costs far more under Wine.
+#if defined(_WIN32)
+  constexpr int kActions = 150;
+#else
+  constexpr int kActions = 3000;
+#endif
+  RunProgram([](DialogDriver& d) {
+    RandomSession session(d, 20261209);
+    std::string failure;
+    for (int step = 1; step <= kActions && failure.empty(); ++step) failure = session.Step();
+    EXPECT_EQ(failure, "");
   });
 }
 
