@@ -26,6 +26,8 @@ class Win32DialogWindow final : public DialogWindow {
   bool IsEnabled() const override;
   bool IsActive() const override;
   void Activate() override;
+  // Annotates the control's window for screen readers (win32_accessibility.cpp).
+  void SetAccessibleName(int id, std::string_view name, std::string_view description) override;
   void EndModalLoop(int result) override;
 
   HWND Handle() const noexcept { return hwnd_; }

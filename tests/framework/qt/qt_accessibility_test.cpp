@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,21 +44,21 @@ std::string Name(QObject* object) {
 
 TEST(AccessibilityTest, EveryFieldAndButtonHasASpokenName) {
   const std::pair<int, const char*> expected[] = {
-      {IDC_FIRST_COUNT, "First operand frames"},
+      {IDC_FIRST_COUNT, "First operand absolute frames"},
       {IDC_FIRST_HOURS, "First operand hours"},
       {IDC_FIRST_MINUTES, "First operand minutes"},
       {IDC_FIRST_SECONDS, "First operand seconds"},
-      {IDC_FIRST_FRAMES, "First operand frames"},
-      {IDC_SECOND_COUNT, "Second operand frames"},
+      {IDC_FIRST_FRAMES, "First operand time frames"},
+      {IDC_SECOND_COUNT, "Second operand absolute frames"},
       {IDC_SECOND_HOURS, "Second operand hours"},
       {IDC_SECOND_MINUTES, "Second operand minutes"},
       {IDC_SECOND_SECONDS, "Second operand seconds"},
-      {IDC_SECOND_FRAMES, "Second operand frames"},
-      {IDC_RESULT_COUNT, "Result frames"},
+      {IDC_SECOND_FRAMES, "Second operand time frames"},
+      {IDC_RESULT_COUNT, "Result absolute frames"},
       {IDC_RESULT_HOURS, "Result hours"},
       {IDC_RESULT_MINUTES, "Result minutes"},
       {IDC_RESULT_SECONDS, "Result seconds"},
-      {IDC_RESULT_FRAMES, "Result frames"},
+      {IDC_RESULT_FRAMES, "Result time frames"},
       {IDC_RATE_23_976, "23.976"},
       {IDC_RATE_24, "24"},
       {IDC_RATE_25, "25"},
@@ -69,18 +70,13 @@ TEST(AccessibilityTest, EveryFieldAndButtonHasASpokenName) {
       {IDC_ABOUT, "About"},
   };
   RunProgram([&](DialogDriver&) {
+    std::set<std::string> names;
     for (const auto& [id, name] : expected) {
-      EXPECT_EQ(OnUiThread([id = id] { return Name(ControlOf(ActiveDialog(), id)); }), name) << "control " << id;
+      const std::string spoken = OnUiThread([id = id] { return Name(ControlOf(ActiveDialog(), id)); });
+      EXPECT_EQ(spoken, name) << "control " << id;
+      // A listener tells every control apart by its name alone.
+      EXPECT_TRUE(names.insert(spoken).second) << "a second control is called " << spoken;
     }
-    // A row's count and its frames share a name; their descriptions differ.
-    const auto description = [](int id) {
-      return OnUiThread([id] {
-        return QAccessible::queryAccessibleInterface(ControlOf(ActiveDialog(), id))
-            ->text(QAccessible::Description)
-            .toStdString();
-      });
-    };
-    EXPECT_NE(description(IDC_FIRST_COUNT), description(IDC_FIRST_FRAMES));
     EXPECT_EQ(OnUiThread([] { return Name(ActiveDialog()); }), "Kadenzo");
   });
 }
