@@ -141,6 +141,10 @@ void QtDialogWindow::Build(const DialogTemplate& dialog) {
     if ((control.flags & ControlFlag::kGroup) != 0) group = nullptr;
     QWidget* widget = MakeControl(control, group);
     widget->setGeometry(ToPixels(control.rect));
+    groupStart_.push_back((control.flags & ControlFlag::kGroup) != 0 || ordered_.empty() ? ordered_.size()
+                                                                                         : groupStart_.back());
+    ordered_.push_back(widget);
+    if (qobject_cast<QAbstractButton*>(widget) != nullptr) widget->installEventFilter(this);
     reading.emplace_back(&control, widget);
     if (control.id != kStaticId) {
       widget->setProperty(kControlIdProperty, control.id);
@@ -335,6 +339,44 @@ void QtDialogWindow::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape: site_.Command(2, Notify::kClicked); return;
     case Qt::Key_F1: return;
     default: QDialog::keyPressEvent(event);
+  }
+}
+
+bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool previous = key->key() == Qt::Key_Left || key->key() == Qt::Key_Up;
+    const bool next = key->key() == Qt::Key_Right || key->key() == Qt::Key_Down;
+    if ((previous || next) && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      MoveInGroup(static_cast<QWidget*>(watched), previous);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+// The dialog manager's arrow keys: on a button, an arrow moves the focus to
+// the previous or next control of the button's group, round the group, and
+// a radio button reached this way is chosen as if clicked. Both radio
+// groups run on into the fields after them, so an arrow from the last rate
+// button goes on to the first operand's count.
+void QtDialogWindow::MoveInGroup(QWidget* from, bool previous) {
+  const auto found = std::find(ordered_.begin(), ordered_.end(), from);
+  if (found == ordered_.end()) return;
+  const auto index = static_cast<std::size_t>(found - ordered_.begin());
+  const std::size_t start = groupStart_[index];
+  std::size_t end = index + 1;
+  while (end < ordered_.size() && groupStart_[end] == start) ++end;
+  const std::size_t size = end - start;
+  for (std::size_t step = 1; step < size; ++step) {
+    const std::size_t offset = (index - start + (previous ? size - step : step)) % size;
+    QWidget* candidate = ordered_[start + offset];
+    if (candidate->focusPolicy() == Qt::NoFocus || !candidate->isVisible() || !candidate->isEnabled()) continue;
+    auto* radio = qobject_cast<QRadioButton*>(candidate);
+    // A field reached this way has its whole text selected, as by Tab.
+    candidate->setFocus(radio != nullptr ? Qt::OtherFocusReason : Qt::TabFocusReason);
+    if (radio != nullptr && !radio->isChecked()) radio->click();
+    return;
   }
 }
 

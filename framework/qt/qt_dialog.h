@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "framework/backend.h"
 
@@ -50,6 +51,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   void reject() override;
@@ -59,12 +61,17 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   void Build(const DialogTemplate& dialog);
   QWidget* MakeControl(const struct ControlTemplate& control, QButtonGroup*& group);
   QRect ToPixels(const DialogRect& rect) const;
+  // An arrow key on a button moves within the button's template group.
+  void MoveInGroup(QWidget* from, bool previous);
 
   DialogSite& site_;
   const DialogTemplate& template_;
   int unitX_ = 0;  // average character width: four dialog units across
   int unitY_ = 0;  // character height: eight dialog units down
   std::unordered_map<int, QWidget*> controls_;
+  // Every control in template order, and where the group of each starts.
+  std::vector<QWidget*> ordered_;
+  std::vector<std::size_t> groupStart_;
   QWidget* firstTabStop_ = nullptr;
   QPushButton* defaultButton_ = nullptr;
   QStyle* fieldStyle_ = nullptr;  // shared by the dialog's edit fields

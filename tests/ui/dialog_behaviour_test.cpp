@@ -87,6 +87,38 @@ TEST(CalculatorWindowTest, TabVisitsTheFieldsInTemplateOrderWithTheHoursLast) {
   });
 }
 
+struct ArrowKey {
+  int clicked;
+  Key key;
+  int focused;  // afterwards
+  int checked;  // the rate or operation button checked afterwards
+};
+
+TEST(CalculatorWindowTest, ArrowKeysOnAButtonMoveWithinItsGroupAndChooseTheRadioButtonTheyReach) {
+  const ArrowKey cases[] = {
+      {IDC_RATE_25, Key::Down, IDC_RATE_29_97, IDC_RATE_29_97},
+      // The rate group runs on into the first operand's fields, round both ways.
+      {IDC_RATE_30, Key::Right, IDC_FIRST_COUNT, IDC_RATE_30},
+      {IDC_RATE_23_976, Key::Left, IDC_FIRST_FRAMES, IDC_RATE_23_976},
+      {IDC_RATE_24, Key::Up, IDC_RATE_23_976, IDC_RATE_23_976},
+      {IDC_ADD, Key::Right, IDC_SUBTRACT, IDC_SUBTRACT},
+      {IDC_SUBTRACT, Key::Down, IDC_SECOND_COUNT, IDC_SUBTRACT},
+      {IDC_ADD, Key::Up, kClose, IDC_ADD},
+  };
+  RunProgram([&](DialogDriver& d) {
+    Enter(d, IDC_FIRST_COUNT, "108000");
+    for (const ArrowKey& c : cases) {
+      d.Click(c.clicked);
+      d.Press(c.key);
+      EXPECT_EQ(d.FocusedId(), c.focused) << "from " << c.clicked;
+      EXPECT_TRUE(d.IsChecked(c.checked)) << "from " << c.clicked;
+    }
+    // The rate an arrow key chose (23.976) is the sheet's too.
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "108000 1:15:4:12");
+    EXPECT_EQ(d.Text(IDC_RESULT_COUNT), "108000");
+  });
+}
+
 TEST(CalculatorWindowTest, TypingACountUpdatesEveryFieldAtEachKeystroke) {
   RunProgram([](DialogDriver& d) {
     d.Click(IDC_RATE_29_97);
