@@ -42,8 +42,10 @@ struct ControlClass {
 ControlClass ClassOf(const ControlTemplate& control) {
   switch (control.kind) {
     case ControlKind::AutoRadioButton: return {kButtonClass, BS_AUTORADIOBUTTON};
-    case ControlKind::PushButton: return {kButtonClass, BS_PUSHBUTTON};
-    case ControlKind::DefaultPushButton: return {kButtonClass, BS_DEFPUSHBUTTON};
+    // Drawn by the dialog (DrawPushButton); which one is the default is
+    // kept by the push button's subclass.
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton: return {kButtonClass, BS_OWNERDRAW};
     case ControlKind::GroupFrame: return {kButtonClass, BS_GROUPBOX};
     case ControlKind::Label:
       return {kStaticClass, static_cast<DWORD>(control.align == TextAlign::Centre ? SS_CENTER : SS_LEFT)};
@@ -90,6 +92,145 @@ void KeepTemplateTabStop(HWND radioButton, bool tabStop) {
   if (tabStop) SetPropA(radioButton, kRadioTabStopProperty, reinterpret_cast<HANDLE>(1));
   const LONG_PTR original = SetWindowLongPtrA(radioButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RadioButtonProc));
   SetPropA(radioButton, kRadioProcProperty, reinterpret_cast<HANDLE>(original));
+}
+
+// A push button draws itself in the scheme's button colours and takes no
+// notice of the dialog's colour answer, so on a desktop with white or orange
+// buttons it would stand out from the grey face. Ours are owner-drawn, in
+// the dialog's colours with the fixed edges of the classic look, so no
+// colour of the scheme shows through.
+//
+// An owner-drawn button tells the dialog manager only that it is a button,
+// not that it is a push button nor whether it is the default one, and Enter
+// and the dark frame follow that answer: Enter on a focused About button
+// would press Close. The subclass answers as a push button does, and keeps
+// the default state the dialog manager gives it with BM_SETSTYLE as the
+// focus moves, instead of letting that overwrite the owner-drawn type.
+constexpr char kPushProcProperty[] = "KadenzoPushProc";
+constexpr char kPushDefaultProperty[] = "KadenzoPushDefault";
+
+bool IsDefaultPushButton(HWND button) {
+  return GetPropA(button, kPushDefaultProperty) != nullptr;
+}
+
+void SetDefaultPushButton(HWND button, bool isDefault) {
+  if (isDefault)
+    SetPropA(button, kPushDefaultProperty, reinterpret_cast<HANDLE>(1));
+  else
+    RemovePropA(button, kPushDefaultProperty);
+}
+
+LRESULT CALLBACK PushButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kPushProcProperty));
+  if (original == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  switch (message) {
+    case WM_GETDLGCODE: return DLGC_BUTTON | (IsDefaultPushButton(hwnd) ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE: {
+      const auto type = static_cast<UINT>(wParam & BS_TYPEMASK);
+      if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) break;
+      SetDefaultPushButton(hwnd, type == BS_DEFPUSHBUTTON);
+      // Every pixel is drawn again: no need to erase first.
+      if (lParam != 0) InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+      RemovePropA(hwnd, kPushProcProperty);
+      RemovePropA(hwnd, kPushDefaultProperty);
+      break;
+    default: break;
+  }
+  return CallWindowProcA(original, hwnd, message, wParam, lParam);
+}
+
+void KeepPushButtonRole(HWND button, bool isDefault) {
+  SetDefaultPushButton(button, isDefault);
+  const LONG_PTR original = SetWindowLongPtrA(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PushButtonProc));
+  SetPropA(button, kPushProcProperty, reinterpret_cast<HANDLE>(original));
+}
+
+// The classic edges, the same under every scheme.
+constexpr COLORREF kHighlight = RGB(255, 255, 255);
+constexpr COLORREF kShadow = RGB(128, 128, 128);
+constexpr COLORREF kDarkShadow = RGB(0, 0, 0);
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+// A one-pixel ring just inside rect, which then shrinks by it. The top-right
+// and bottom-left corners take the bottom-right colour, as a drawn edge's do.
+void Ring(HDC dc, RECT& rect, COLORREF topLeft, COLORREF bottomRight) {
+  FillSolid(dc, {rect.left, rect.top, rect.right - 1, rect.top + 1}, topLeft);
+  FillSolid(dc, {rect.left, rect.top, rect.left + 1, rect.bottom - 1}, topLeft);
+  FillSolid(dc, {rect.left, rect.bottom - 1, rect.right, rect.bottom}, bottomRight);
+  FillSolid(dc, {rect.right - 1, rect.top, rect.right, rect.bottom}, bottomRight);
+  InflateRect(&rect, -1, -1);
+}
+
+// Draws the whole button whatever changed: the focus rectangle is drawn by
+// inverting, so drawing only it twice would take it away again.
+void DrawPushButton(const DRAWITEMSTRUCT& item) {
+  const HDC dc = item.hDC;
+  const int saved = SaveDC(dc);
+  // The face and text the program chose for its dialogs; the scheme's
+  // button colours only until it has chosen.
+  COLORREF face = GetSysColor(COLOR_BTNFACE);
+  COLORREF text = GetSysColor(COLOR_BTNTEXT);
+  if (DialogColourAnswer(WM_CTLCOLORBTN, dc) != 0) {
+    face = GetBkColor(dc);
+    text = GetTextColor(dc);
+  }
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  const bool isDefault = IsDefaultPushButton(item.hwndItem);
+
+  RECT rect = item.rcItem;
+  if (isDefault) Ring(dc, rect, kDarkShadow, kDarkShadow);
+  if (pressed && isDefault) {
+    Ring(dc, rect, kShadow, kShadow);
+  } else if (pressed) {
+    Ring(dc, rect, kDarkShadow, kHighlight);
+    Ring(dc, rect, kShadow, face);
+  } else {
+    Ring(dc, rect, kHighlight, kDarkShadow);
+    Ring(dc, rect, face, kShadow);
+  }
+  FillSolid(dc, rect, face);
+
+  const int length = GetWindowTextLengthW(item.hwndItem);
+  std::wstring label(static_cast<std::size_t>(length) + 1, L'\0');
+  label.resize(static_cast<std::size_t>(GetWindowTextW(item.hwndItem, label.data(), length + 1)));
+  if (const auto font = reinterpret_cast<HFONT>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)); font != nullptr) {
+    SelectObject(dc, font);
+  }
+  RECT textRect = item.rcItem;
+  if (pressed) OffsetRect(&textRect, 1, 1);
+  UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+  if ((item.itemState & ODS_NOACCEL) != 0) format |= DT_HIDEPREFIX;
+  SetBkMode(dc, TRANSPARENT);
+  if ((item.itemState & ODS_DISABLED) != 0) {
+    // Etched: a highlight beneath and to the right of the shadow.
+    RECT etched = textRect;
+    OffsetRect(&etched, 1, 1);
+    SetTextColor(dc, kHighlight);
+    DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &etched, format);
+    SetTextColor(dc, kShadow);
+  } else {
+    SetTextColor(dc, text);
+  }
+  DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &textRect, format);
+
+  if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+    // One pixel inside the edges; inverted against the face, its dots
+    // come out black.
+    RECT focus = rect;
+    InflateRect(&focus, -1, -1);
+    SetTextColor(dc, kDarkShadow);
+    SetBkColor(dc, face);
+    DrawFocusRect(dc, &focus);
+  }
+  RestoreDC(dc, saved);
 }
 
 }  // namespace
@@ -260,14 +401,22 @@ void Win32DialogWindow::CollectControls() {
     controls_.push_back(child);
   }
   if (controls_.size() != template_.controls.size()) throw CResourceException("a control could not be created");
+  int defaultId = 0;
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     const ControlTemplate& control = template_.controls[i];
     if (control.kind == ControlKind::AutoRadioButton) {
       KeepTemplateTabStop(controls_[i], (control.flags & ControlFlag::kTabStop) != 0);
+    } else if (control.kind == ControlKind::PushButton || control.kind == ControlKind::DefaultPushButton) {
+      const bool isDefault = control.kind == ControlKind::DefaultPushButton;
+      KeepPushButtonRole(controls_[i], isDefault);
+      if (isDefault) defaultId = control.id;
     } else if (control.kind == ControlKind::Icon && SendMessageA(controls_[i], STM_GETICON, 0, 0) == 0) {
       throw CResourceException("the icon resource is missing");
     }
   }
+  // The dialog manager looked for its default button while the buttons
+  // still answered as plain buttons, and found none.
+  if (defaultId != 0) SendMessageA(hwnd_, DM_SETDEFID, static_cast<WPARAM>(defaultId), 0);
 }
 
 void Win32DialogWindow::Keep(std::exception_ptr failure) noexcept {
@@ -293,6 +442,16 @@ INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM w
     window = reinterpret_cast<Win32DialogWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   }
   if (window == nullptr) return FALSE;
+  if (message == WM_DRAWITEM) {
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (item.CtlType != ODT_BUTTON || GetPropA(item.hwndItem, kPushProcProperty) == nullptr) return FALSE;
+    try {
+      DrawPushButton(item);
+    } catch (...) {
+      window->Keep(std::current_exception());
+    }
+    return TRUE;
+  }
   return window->HandleMessage(message, wParam);
 }
 
