@@ -203,6 +203,7 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
     case ControlKind::PushButton:
     case ControlKind::DefaultPushButton: {
       auto* button = new QPushButton(LabelText(control.text), this);
+      Platform::ApplyButtonColours(*button);
       // Enter is routed by keyPressEvent, not by Qt's auto-default logic.
       button->setAutoDefault(false);
       if (control.kind == ControlKind::DefaultPushButton) {

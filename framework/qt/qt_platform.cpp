@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyleFactory>
 #include <cmath>
@@ -46,11 +47,18 @@ QImage IconImage(int resourceId) {
 void Platform::ApplyDialogColours(QWidget& dialog) {
   if (!g_face) return;
   // Face, labels, buttons and frames take the dialog colours; the Base and
-  // Text roles of editable fields are left to the desktop's scheme.
+  // Text roles of editable fields are left to the desktop's scheme. The
+  // shades of bevels and frames are the face's own, as a palette made from
+  // it has them (white, #808080 and black around grey), not the scheme's.
   QPalette palette = dialog.palette();
+  const QPalette shades(*g_face);
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
     palette.setColor(group, QPalette::Window, *g_face);
     palette.setColor(group, QPalette::Button, *g_face);
+    for (QPalette::ColorRole role :
+         {QPalette::Light, QPalette::Midlight, QPalette::Mid, QPalette::Dark, QPalette::Shadow}) {
+      palette.setColor(group, role, shades.color(group, role));
+    }
     if (group != QPalette::Disabled) {
       palette.setColor(group, QPalette::WindowText, *g_text);
       palette.setColor(group, QPalette::ButtonText, *g_text);
@@ -69,6 +77,20 @@ void Platform::ApplyReadOnlyColours(QLineEdit& edit) {
     if (group != QPalette::Disabled) palette.setColor(group, QPalette::Text, *g_text);
   }
   edit.setPalette(palette);
+}
+
+void Platform::ApplyButtonColours(QPushButton& button) {
+  if (!g_face) return;
+  // The style frames the default and the focused push button in the
+  // Highlight colour and tints the default one's face with it, which would
+  // bring the scheme's accent into the button. They take the face's darkest
+  // shade instead: a black frame, as a classic default button has.
+  QPalette palette = button.palette();
+  const QPalette shades(*g_face);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::Highlight, shades.color(group, QPalette::Shadow));
+  }
+  button.setPalette(palette);
 }
 
 QIcon Platform::ApplicationIcon() {

@@ -9,6 +9,7 @@
 
 class QApplication;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace kadenzo::qt {
@@ -17,6 +18,7 @@ class Platform {
  public:
   static void ApplyDialogColours(QWidget& dialog);
   static void ApplyReadOnlyColours(QLineEdit& edit);
+  static void ApplyButtonColours(QPushButton& button);
   // The program's icon: the first icon resource, like a program file's.
   static QIcon ApplicationIcon();
   // An icon resource drawn at devicePixelRatio, scaled by whole pixels so
