@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -296,14 +297,66 @@ TEST(CalculatorWindowTest, ArgumentsChangeNothing) {
   EXPECT_EQ(exitCode, 0);
 }
 
+constexpr Colour kGrey = Rgb(192, 192, 192);
+constexpr Colour kBlack = Rgb(0, 0, 0);
+
+// Fusion shades a push button's face from well above the button colour at
+// the top down to it at the bottom, and its antialiased text never quite
+// reaches the text colour.
+#if defined(_WIN32)
+constexpr int kButtonFaceTolerance = 0;
+constexpr int kTextTolerance = 0;
+#else
+constexpr int kButtonFaceTolerance = 24;
+constexpr int kTextTolerance = 8;
+#endif
+
+// Whether a painted colour is the wanted one made at most tolerance lighter
+// or darker, evenly in every channel: a tint of any hue fails.
+testing::AssertionResult Shows(Colour shown, Colour wanted, int tolerance) {
+  const int red = RedOf(shown) - RedOf(wanted);
+  const int green = GreenOf(shown) - GreenOf(wanted);
+  const int blue = BlueOf(shown) - BlueOf(wanted);
+  const int spread = std::max({red, green, blue}) - std::min({red, green, blue});
+  if (std::max({std::abs(red), std::abs(green), std::abs(blue)}) <= tolerance && spread <= 2)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "shows rgb(" << int{RedOf(shown)} << ", " << int{GreenOf(shown)} << ", "
+                                     << int{BlueOf(shown)} << ")";
+}
+
+// The calculator's face, result fields and push buttons, and the About
+// box's face and Close button, as painted: grey with black text.
+void ExpectGreyFacesAndBlackButtonText(DialogDriver& d, const char* scheme) {
+  EXPECT_EQ(d.FaceColour(), kGrey) << scheme;
+  EXPECT_EQ(d.BackgroundColour(IDC_RESULT_COUNT), kGrey) << scheme;
+  EXPECT_EQ(d.BackgroundColour(IDC_RESULT_HOURS), kGrey) << scheme;
+  const auto expectButton = [&](int id) {
+    EXPECT_TRUE(Shows(d.BackgroundColour(id), kGrey, kButtonFaceTolerance)) << scheme << ": face of button " << id;
+    EXPECT_TRUE(Shows(d.TextColour(id), kBlack, kTextTolerance)) << scheme << ": text of button " << id;
+  };
+  expectButton(kClose);
+  expectButton(IDC_ABOUT);
+  d.Click(IDC_ABOUT);
+  ASSERT_EQ(d.ActiveCaption(), "About Kadenzo") << scheme;
+  EXPECT_EQ(d.FaceColour(), kGrey) << scheme;
+  expectButton(kClose);
+  d.Press(Key::Escape);
+}
+
 TEST(CalculatorWindowTest, FacesAndResultsAreGreyAndEditableFieldsKeepTheSystemColours) {
   RunProgram([](DialogDriver& d) {
-    constexpr Colour kGrey = Rgb(192, 192, 192);
-    EXPECT_EQ(d.FaceColour(), kGrey);
-    EXPECT_EQ(d.BackgroundColour(IDC_RESULT_COUNT), kGrey);
-    EXPECT_EQ(d.BackgroundColour(IDC_RESULT_HOURS), kGrey);
+    ExpectGreyFacesAndBlackButtonText(d, "the desktop's scheme");
     EXPECT_NE(d.BackgroundColour(IDC_FIRST_COUNT), kGrey);
     EXPECT_NE(d.BackgroundColour(IDC_SECOND_HOURS), kGrey);
+  });
+  // Orange buttons with green text, a blue dialog face and a magenta
+  // highlight change nothing but the editable fields, which show the
+  // scheme's own field colour.
+  const ForeignColourScheme foreign;
+  RunProgram([](DialogDriver& d) {
+    ExpectGreyFacesAndBlackButtonText(d, "a foreign scheme");
+    EXPECT_EQ(d.BackgroundColour(IDC_FIRST_COUNT), ForeignColourScheme::kField);
+    EXPECT_EQ(d.BackgroundColour(IDC_SECOND_HOURS), ForeignColourScheme::kField);
   });
 }
 

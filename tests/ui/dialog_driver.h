@@ -89,6 +89,30 @@ class DialogDriver {
   // away from its text and border).
   virtual Colour FaceColour() = 0;
   virtual Colour BackgroundColour(int id) = 0;
+  // A control's text colour as painted: its darkest point, away from its
+  // border and edges.
+  virtual Colour TextColour(int id) = 0;
+};
+
+// The desktop's colour scheme replaced, for the object's lifetime, by one
+// with nothing in common with the program's grey and black; made before
+// RunProgram, the program starts under it. Windows keeps no dialog colour
+// apart from the 3-D face: there the dialogs are orange too.
+class ForeignColourScheme {
+ public:
+  static constexpr Colour kButtonFace = Rgb(255, 128, 0);  // orange; on Qt the bevels' shades follow from it
+  static constexpr Colour kButtonText = Rgb(0, 160, 0);    // green, also the labels' text
+  static constexpr Colour kDialogFace = Rgb(64, 96, 224);  // blue
+  static constexpr Colour kField = Rgb(255, 255, 160);     // pale yellow, the editable fields' background
+  static constexpr Colour kHighlight = Rgb(224, 0, 160);   // magenta, selected text's background
+
+  ForeignColourScheme();
+  ~ForeignColourScheme();
+  ForeignColourScheme(const ForeignColourScheme&) = delete;
+  ForeignColourScheme& operator=(const ForeignColourScheme&) = delete;
+
+ private:
+  std::function<void()> restore_;
 };
 
 // Runs the program's entry on this thread with the given arguments while

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QWindow>
 #include <atomic>
@@ -135,6 +136,8 @@ void ClickAt(QWidget& control) {
 // A point inside a widget away from its text and border.
 QPoint BackgroundPoint(const QWidget& widget) {
   if (qobject_cast<const QLineEdit*>(&widget) != nullptr) return {widget.width() - 4, widget.height() / 2};
+  // A push button's face, halfway down its shading.
+  if (qobject_cast<const QPushButton*>(&widget) != nullptr) return {4, widget.height() / 2};
   return {1, 1};
 }
 
@@ -276,6 +279,24 @@ class QtDriver final : public DialogDriver {
     });
   }
 
+  Colour TextColour(int id) override {
+    return Query([id] {
+      const QImage image = RequireActiveDialog().Control(id)->grab().toImage();
+      // Inside a push button's frame and focus outline.
+      constexpr int kInset = 5;
+      if (image.width() <= 2 * kInset || image.height() <= 2 * kInset)
+        throw std::runtime_error("the control is too small to sample");
+      QRgb darkest = image.pixel(kInset, kInset);
+      const auto lightness = [](QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); };
+      for (int y = kInset; y < image.height() - kInset; ++y) {
+        for (int x = kInset; x < image.width() - kInset; ++x) {
+          if (lightness(image.pixel(x, y)) < lightness(darkest)) darkest = image.pixel(x, y);
+        }
+      }
+      return ToColour(darkest);
+    });
+  }
+
   // Runs f on the program's thread and returns its result.
   template <class F>
   auto Query(F f) -> decltype(f()) {
@@ -324,6 +345,23 @@ class QtDriver final : public DialogDriver {
 
 }  // namespace
 
+ForeignColourScheme::ForeignColourScheme() {
+  const QPalette saved = QApplication::palette();
+  const auto colour = [](Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); };
+  // Light, midlight, mid, dark and shadow follow from the button colour.
+  QPalette foreign(colour(kButtonFace), colour(kDialogFace));
+  foreign.setColor(QPalette::ButtonText, colour(kButtonText));
+  foreign.setColor(QPalette::WindowText, colour(kButtonText));
+  foreign.setColor(QPalette::Base, colour(kField));
+  foreign.setColor(QPalette::Highlight, colour(kHighlight));
+  QApplication::setPalette(foreign);
+  restore_ = [saved] { QApplication::setPalette(saved); };
+}
+
+ForeignColourScheme::~ForeignColourScheme() {
+  restore_();
+}
+
 int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std::string> arguments) {
   std::vector<std::string> words{"kadenzo"};
   words.insert(words.end(), arguments.begin(), arguments.end());
@@ -352,7 +390,9 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
         driver.Sync();
       }
     } catch (...) {
-      if (!ended) failure = std::current_exception();
+      // Also when the program has ended: a script that still asks something
+      // of it saw it end too early (an Enter that pressed Close instead).
+      if (!ended || scriptRan) failure = std::current_exception();
       while (!ended) {
         QMetaObject::invokeMethod(qApp, &CloseInnermost, Qt::QueuedConnection);
         std::this_thread::sleep_for(5ms);

@@ -483,6 +483,26 @@ class Win32Driver final : public DialogDriver {
     });
   }
 
+  Colour TextColour(int id) override {
+    return Query([id] {
+      const HWND control = ActiveDialog().Control(id);
+      int width = 0, height = 0;
+      const std::vector<COLORREF> pixels = ClientPixels(control, width, height);
+      // Inside a push button's edges, default frame and focus rectangle.
+      constexpr int kInset = 5;
+      if (width <= 2 * kInset || height <= 2 * kInset) throw std::runtime_error("the control is too small to sample");
+      COLORREF darkest = pixels[static_cast<std::size_t>(kInset * width + kInset)];
+      const auto lightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+      for (int y = kInset; y < height - kInset; ++y) {
+        for (int x = kInset; x < width - kInset; ++x) {
+          const COLORREF pixel = pixels[static_cast<std::size_t>(y * width + x)];
+          if (lightness(pixel) < lightness(darkest)) darkest = pixel;
+        }
+      }
+      return ToColour(darkest);
+    });
+  }
+
   // Runs f on the program's thread and returns its result.
   template <class F>
   auto Query(F f) -> decltype(f()) {
@@ -640,6 +660,20 @@ void DropStaleInput() {
 
 }  // namespace
 
+ForeignColourScheme::ForeignColourScheme() {
+  // Windows keeps no dialog colour of its own: dialogs take the 3-D face.
+  static constexpr INT kElements[] = {COLOR_3DFACE, COLOR_BTNTEXT, COLOR_WINDOWTEXT, COLOR_WINDOW, COLOR_HIGHLIGHT};
+  const COLORREF foreign[] = {kButtonFace, kButtonText, kButtonText, kField, kHighlight};
+  std::vector<COLORREF> saved;
+  for (INT element : kElements) saved.push_back(GetSysColor(element));
+  if (!SetSysColors(std::size(kElements), kElements, foreign)) throw std::runtime_error("the scheme cannot be changed");
+  restore_ = [saved] { SetSysColors(std::size(kElements), kElements, saved.data()); };
+}
+
+ForeignColourScheme::~ForeignColourScheme() {
+  restore_();
+}
+
 int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std::string> arguments) {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -668,7 +702,9 @@ int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std
         script(driver);
       }
     } catch (...) {
-      if (!ended) failure = std::current_exception();
+      // Also when the program has ended: a script that still asks something
+      // of it saw it end too early (an Enter that pressed Close instead).
+      if (!ended || scriptRan) failure = std::current_exception();
     }
     // Cancel whatever the script left open, innermost first.
     while (!ended) {
