@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOption>
+#include <QValidator>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -98,6 +99,25 @@ class ClassicFieldStyle final : public QProxyStyle {
     };
     edge(0, palette.color(QPalette::Mid), palette.color(QPalette::Light));
     edge(1, palette.color(QPalette::Shadow), palette.color(QPalette::Button));
+  }
+};
+
+// A field holds one line. A paste of several lines keeps what comes before
+// the first line break, as a single-line edit control does; Qt's own field
+// would take the line breaks into its text.
+class FirstLineOfPaste final : public QValidator {
+ public:
+  using QValidator::QValidator;
+
+  State validate(QString& text, int& cursor) const override {
+    const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'));
+    // The pasted text ends at the cursor; only its first line stays.
+    if (lineBreak >= 0 && cursor > lineBreak) {
+      const qsizetype cut = lineBreak > 0 && text[lineBreak - 1] == QLatin1Char('\r') ? lineBreak - 1 : lineBreak;
+      text.remove(cut, cursor - cut);
+      cursor = static_cast<int>(cut);
+    }
+    return Acceptable;
   }
 };
 
@@ -191,6 +211,7 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
       edit->setStyle(fieldStyle_);
       // The field paints every pixel of itself; nothing beneath needs painting first.
       edit->setAttribute(Qt::WA_OpaquePaintEvent);
+      edit->setValidator(new FirstLineOfPaste(edit));
       edit->setReadOnly((control.flags & ControlFlag::kReadOnly) != 0);
       if (edit->isReadOnly()) Platform::ApplyReadOnlyColours(*edit);
       edit->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);

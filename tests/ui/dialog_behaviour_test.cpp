@@ -242,6 +242,12 @@ TEST(CalculatorWindowTest, PastingIntoACountFieldActsLikeTyping) {
     d.SetClipboard(std::string(200, '9'));
     d.Press(Key::Paste);
     EXPECT_EQ(d.Text(IDC_FIRST_COUNT), "4294900000");
+    // A field holds one line: of several, the first goes in at the caret.
+    Enter(d, IDC_FIRST_COUNT, "18");
+    d.Press(Key::Left);
+    d.SetClipboard("0\r\n9");
+    d.Press(Key::Paste);
+    EXPECT_EQ(Row(d, IDC_FIRST_COUNT), "108 0:0:3:18");
   });
 }
 
