@@ -139,12 +139,12 @@ void BM_SheetCountEdit(benchmark::State& state) {
 
 void AllRates(benchmark::internal::Benchmark* benchmark) {
   benchmark->ArgName("rate");
-  for (FrameRate rate = 0; rate < kRateCount; ++rate) benchmark->Arg(rate);
+  for (std::uint32_t rate = 0; rate < kRateCount; ++rate) benchmark->Arg(rate);
 }
 
 BENCHMARK(BM_FramesToTime)->Apply(AllRates)->UseManualTime();
 BENCHMARK(BM_TimeToFrames)->Apply(AllRates)->UseManualTime();
-BENCHMARK(BM_SheetCountEdit)->Arg(kRate30)->Arg(kRate29_97)->ArgName("rate");
+BENCHMARK(BM_SheetCountEdit)->Arg(RateIndex(kRate30))->Arg(RateIndex(kRate29_97))->ArgName("rate");
 
 }  // namespace
 }  // namespace kadenzo

@@ -13,18 +13,6 @@ constexpr std::uint32_t kMaxTimeValue = 65500;
 // operand's take the general limit, so 0:75:00:00 may be typed there.
 constexpr std::uint32_t kMaxSecondMinutes = 59;
 
-// Fields come in rows of five: the count, then hours, minutes, seconds, frames.
-constexpr SheetField CountField(int rowBase) noexcept {
-  return static_cast<SheetField>(rowBase);
-}
-constexpr SheetField TimeField(int rowBase, TimeUnit unit) noexcept {
-  return static_cast<SheetField>(rowBase + 1 + static_cast<int>(unit));
-}
-constexpr int RowBase(OperandRow row) noexcept {
-  return row == OperandRow::First ? 0 : 5;
-}
-constexpr int kResultBase = 10;
-
 std::uint32_t EntryLimit(OperandRow row, TimeUnit unit, FrameRate rate) noexcept {
   if (unit == TimeUnit::Frames) return NominalFps(rate) - 1;
   if (unit == TimeUnit::Minutes && row == OperandRow::Second) return kMaxSecondMinutes;
@@ -52,14 +40,13 @@ void CalculatorSheet::WriteNumber(SheetField field, std::uint64_t value) {
 }
 
 void CalculatorSheet::WriteCount(OperandRow row) {
-  WriteNumber(CountField(RowBase(row)), operands_[Index(row)].count);
+  WriteNumber(CountField(row), operands_[Index(row)].count);
 }
 
 void CalculatorSheet::WriteTime(OperandRow row) {
   // Writing may re-enter the sheet (during Initialise): read each value only
   // when it is written.
-  for (TimeUnit unit : kTimeUnits)
-    WriteNumber(TimeField(RowBase(row), unit), TimeValue(operands_[Index(row)].time, unit));
+  for (TimeUnit unit : kTimeUnits) WriteNumber(TimeField(row, unit), TimeValue(operands_[Index(row)].time, unit));
 }
 
 void CalculatorSheet::Initialise() {
@@ -114,7 +101,7 @@ void CalculatorSheet::TimeFieldEdited(OperandRow row, TimeUnit unit, std::uint32
   TimeValue(operand.time, unit) = value;
   if (value > limit) {
     TimeValue(operand.time, unit) = limit;
-    WriteNumber(TimeField(RowBase(row), unit), limit);
+    WriteNumber(TimeField(row, unit), limit);
   }
 
   // A large time (hours near the limit at 30 frames per second) can exceed
@@ -154,7 +141,7 @@ void CalculatorSheet::SetRate(FrameRate rate) {
 void CalculatorSheet::ComputeResult() {
   const std::uint32_t first = operands_[0].count;
   const std::uint32_t second = operands_[1].count;
-  const SheetField resultCount = CountField(kResultBase);
+  const SheetField resultCount = CountField(FieldRow::Result);
 
   if (operation_ == Operation::Subtract && first < second) {
     // A difference below zero is shown as a minus sign and its magnitude;
@@ -166,7 +153,7 @@ void CalculatorSheet::ComputeResult() {
     // The sum has no 32-bit count: say so, and show no time at all.
     result_.count = first + second;
     display_.SetFieldText(resultCount, "overflow");
-    for (TimeUnit unit : kTimeUnits) display_.SetFieldText(TimeField(kResultBase, unit), "");
+    for (TimeUnit unit : kTimeUnits) display_.SetFieldText(TimeField(FieldRow::Result, unit), "");
     return;
   } else {
     result_.count = operation_ == Operation::Subtract ? first - second : first + second;
@@ -174,7 +161,7 @@ void CalculatorSheet::ComputeResult() {
   }
 
   result_.time = FramesToTime(result_.count, rate_);
-  for (TimeUnit unit : kTimeUnits) WriteNumber(TimeField(kResultBase, unit), TimeValue(result_.time, unit));
+  for (TimeUnit unit : kTimeUnits) WriteNumber(TimeField(FieldRow::Result, unit), TimeValue(result_.time, unit));
 }
 
 }  // namespace kadenzo

@@ -3,7 +3,9 @@
 // edited and writes the texts that must change through its display.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
 #include "core/timecode.h"
@@ -12,24 +14,10 @@ namespace kadenzo {
 
 enum class Operation : std::uint32_t { Add = 0, Subtract = 1 };
 enum class OperandRow { First, Second };
-enum class TimeUnit { Hours, Minutes, Seconds, Frames };
-inline constexpr TimeUnit kTimeUnits[] = {TimeUnit::Hours, TimeUnit::Minutes, TimeUnit::Seconds, TimeUnit::Frames};
 
-// One of a time's four values, by unit.
-constexpr const std::uint32_t& TimeValue(const TimeFields& time, TimeUnit unit) noexcept {
-  switch (unit) {
-    case TimeUnit::Hours: return time.hours;
-    case TimeUnit::Minutes: return time.minutes;
-    case TimeUnit::Seconds: return time.seconds;
-    case TimeUnit::Frames: break;
-  }
-  return time.frames;
-}
-constexpr std::uint32_t& TimeValue(TimeFields& time, TimeUnit unit) noexcept {
-  return const_cast<std::uint32_t&>(TimeValue(static_cast<const TimeFields&>(time), unit));
-}
-
-// Each row is a count followed by its hours, minutes, seconds and frames.
+// The fifteen fields, row by row: the first operand's, the second's, then
+// the result's. Each row is a count followed by its hours, minutes, seconds
+// and frames.
 enum class SheetField {
   FirstCount,
   FirstHours,
@@ -48,6 +36,45 @@ enum class SheetField {
   ResultFrames,
 };
 inline constexpr int kSheetFieldCount = 15;
+
+// The rows of fields: an operand's, or the result's.
+enum class FieldRow { First, Second, Result };
+constexpr FieldRow RowOf(OperandRow row) noexcept {
+  return row == OperandRow::First ? FieldRow::First : FieldRow::Second;
+}
+
+namespace detail {
+inline constexpr int kFieldsPerRow = 1 + static_cast<int>(std::size(kTimeUnits));
+}
+
+constexpr SheetField CountField(FieldRow row) noexcept {
+  return static_cast<SheetField>(static_cast<int>(row) * detail::kFieldsPerRow);
+}
+constexpr SheetField TimeField(FieldRow row, TimeUnit unit) noexcept {
+  return static_cast<SheetField>(static_cast<int>(CountField(row)) + 1 + static_cast<int>(unit));
+}
+constexpr SheetField CountField(OperandRow row) noexcept {
+  return CountField(RowOf(row));
+}
+constexpr SheetField TimeField(OperandRow row, TimeUnit unit) noexcept {
+  return TimeField(RowOf(row), unit);
+}
+
+// Where a field sits: its row, and whether it is the count or which of the
+// time's values it shows.
+constexpr FieldRow RowOf(SheetField field) noexcept {
+  return static_cast<FieldRow>(static_cast<int>(field) / detail::kFieldsPerRow);
+}
+constexpr bool IsCountField(SheetField field) noexcept {
+  return static_cast<int>(field) % detail::kFieldsPerRow == 0;
+}
+// For a time field: the value it shows.
+constexpr TimeUnit UnitOf(SheetField field) noexcept {
+  return static_cast<TimeUnit>(static_cast<int>(field) % detail::kFieldsPerRow - 1);
+}
+
+// A window hands the sheet at most this many characters of a count field.
+inline constexpr std::size_t kCountTextLimit = 127;
 
 // Whatever shows the fields. A display may report the sheet's writes into the
 // ten operand fields back to the sheet as edits, synchronously, from inside

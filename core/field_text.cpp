@@ -43,14 +43,6 @@ CountText ReadCountText(std::string_view text) noexcept {
   return read;
 }
 
-std::uint32_t ReadFieldNumber(std::string_view text) noexcept {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  std::uint64_t value = 0;
-  ReadDigits(text.substr(i), UINT32_MAX, value);
-  return static_cast<std::uint32_t>(value);
-}
-
 std::string FormatUnsigned(std::uint64_t value) {
   char buffer[20];
   const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;

@@ -21,12 +21,6 @@ struct CountText {
 };
 CountText ReadCountText(std::string_view text) noexcept;
 
-// A time field's text as every window reads it: leading spaces skipped, then
-// decimal digits up to the first other character, saturating at 2^32 - 1.
-// Empty text, or text that does not start with a digit after the spaces,
-// reads as 0.
-std::uint32_t ReadFieldNumber(std::string_view text) noexcept;
-
 // Unsigned decimal without sign, padding or separators.
 std::string FormatUnsigned(std::uint64_t value);
 

@@ -3,7 +3,6 @@
 #include <exception>
 #include <new>
 
-#include "core/field_text.h"
 #include "framework/exceptions.h"
 #include "framework/win_app.h"
 
@@ -137,11 +136,11 @@ void CDialog::SetDlgItemText(int id, std::string_view text) {
 }
 
 std::uint32_t CDialog::GetDlgItemInt(int id) const {
-  return ReadFieldNumber(Window().GetItemText(id));
+  return ReadDlgItemInt(Window().GetItemText(id));
 }
 
 void CDialog::SetDlgItemInt(int id, std::uint32_t value) {
-  Window().SetItemText(id, FormatUnsigned(value));
+  Window().SetItemText(id, std::to_string(value));
 }
 
 void CDialog::CheckDlgButton(int id, bool checked) {

@@ -17,6 +17,21 @@ namespace kadenzo {
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
+// How a dialog reads a number from a control's text, the same on every
+// platform: leading spaces skipped, then decimal digits up to the first other
+// character, saturating at 2^32 - 1. Empty text, or text that does not start
+// with a digit after the spaces, reads as 0.
+constexpr std::uint32_t ReadDlgItemInt(std::string_view text) noexcept {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::uint64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + static_cast<unsigned>(text[i] - '0');
+    if (value > UINT32_MAX) value = UINT32_MAX;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
 // Moves values between a dialog's controls and its members, in the direction
 // UpdateData was asked for.
 class DataExchange {
@@ -48,8 +63,7 @@ class CDialog : private DialogSite {
   // At most maxChars characters of the control's text.
   std::string GetDlgItemText(int id, std::size_t maxChars) const;
   void SetDlgItemText(int id, std::string_view text);
-  // The control's text read as an unsigned number by the calculator's one
-  // reading rule, so every platform reads a field alike.
+  // The control's text read by ReadDlgItemInt.
   std::uint32_t GetDlgItemInt(int id) const;
   void SetDlgItemInt(int id, std::uint32_t value);
   void CheckDlgButton(int id, bool checked);

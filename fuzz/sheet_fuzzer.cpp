@@ -37,6 +37,7 @@
 #include "core/calculator_sheet.h"
 #include "core/field_text.h"
 #include "core/timecode.h"
+#include "framework/dialog.h"
 #include "tests/support/echoing_display.h"
 
 namespace kadenzo {
@@ -47,9 +48,9 @@ using testing_support::EchoingDisplay;
 constexpr std::uint32_t kMaxCount = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint32_t kMaxTimeValue = 65500;
 constexpr std::uint32_t kMaxSecondMinutes = 59;
-// Windows read at most a count field's first 127 characters.
-constexpr std::size_t kCountTextRead = 127;
 constexpr int kMaxSteps = 256;
+// The operand fields come before the result's.
+constexpr int kOperandFields = static_cast<int>(CountField(FieldRow::Result));
 
 constexpr std::uint64_t kAwkward[] = {
     0,          1,          23,         24,         25,         29,         30,
@@ -60,12 +61,6 @@ constexpr std::uint64_t kAwkward[] = {
 
 constexpr int FieldSlot(SheetField field) {
   return static_cast<int>(field);
-}
-constexpr SheetField CountField(OperandRow row) {
-  return row == OperandRow::First ? SheetField::FirstCount : SheetField::SecondCount;
-}
-constexpr SheetField TimeField(OperandRow row, TimeUnit unit) {
-  return static_cast<SheetField>(FieldSlot(CountField(row)) + 1 + static_cast<int>(unit));
 }
 constexpr int Index(OperandRow row) {
   return row == OperandRow::First ? 0 : 1;
@@ -102,7 +97,7 @@ struct Step {
   SheetField field = SheetField::FirstCount;  // for typing and deleting
   std::string text;                           // for new texts
   char character = 0;                         // for typing
-  FrameRate rate = 0;
+  FrameRate rate{};
   Operation operation = Operation::Add;
 };
 
@@ -131,7 +126,7 @@ class Input {
       case 4: {
         step.kind = StepKind::Rate;
         const std::uint8_t choice = Byte();
-        step.rate = choice < 240 ? choice % kRateCount : static_cast<FrameRate>(Little(4));
+        step.rate = static_cast<FrameRate>(choice < 240 ? choice % kRateCount : static_cast<std::uint32_t>(Little(4)));
         break;
       }
       case 5:
@@ -140,12 +135,12 @@ class Input {
         break;
       case 6:
         step.kind = StepKind::TypeCharacter;
-        step.field = static_cast<SheetField>(Byte() % 10);
+        step.field = static_cast<SheetField>(Byte() % kOperandFields);
         step.character = static_cast<char>(Byte());
         break;
       default:
         step.kind = (operation >> 3 & 1) != 0 ? StepKind::DeleteCharacter : StepKind::Initialise;
-        if (step.kind == StepKind::DeleteCharacter) step.field = static_cast<SheetField>(Byte() % 10);
+        if (step.kind == StepKind::DeleteCharacter) step.field = static_cast<SheetField>(Byte() % kOperandFields);
         break;
     }
     return step;
@@ -209,7 +204,7 @@ std::string Describe(const Step& step) {
   switch (step.kind) {
     case StepKind::CountText: return row + " count := " + Quote(step.text);
     case StepKind::TimeText: return row + " " + kUnitNames[static_cast<int>(step.unit)] + " := " + Quote(step.text);
-    case StepKind::Rate: return "rate " + std::to_string(step.rate);
+    case StepKind::Rate: return "rate " + std::to_string(RateIndex(step.rate));
     case StepKind::Operation: return step.operation == Operation::Subtract ? "subtract" : "add";
     case StepKind::TypeCharacter:
       return "field " + std::to_string(static_cast<int>(step.field)) + " += " + Quote(std::string(1, step.character));
@@ -292,12 +287,11 @@ class Run {
   }
 
   void EditField(SheetField field, const std::string& text) {
-    const int slot = FieldSlot(field);
-    const OperandRow row = slot < 5 ? OperandRow::First : OperandRow::Second;
-    if (slot % 5 == 0)
+    const OperandRow row = RowOf(field) == FieldRow::First ? OperandRow::First : OperandRow::Second;
+    if (IsCountField(field))
       EditCount(row, text);
     else
-      EditTime(row, kTimeUnits[slot % 5 - 1], text);
+      EditTime(row, UnitOf(field), text);
   }
 
   // The count follows the text when it has digits, clamped to the typed
@@ -307,12 +301,16 @@ class Run {
     countBeforeTyping_[Index(row)] = before;
     display_.PersonEdits(CountField(row), text);
 
-    const CountText read = ReadCountText(std::string_view(text).substr(0, kCountTextRead));
+    const CountText read = ReadCountText(std::string_view(text).substr(0, kCountTextLimit));
     std::uint32_t expected = before;
     bool clamped = false;
     if (read.hasDigits) {
       clamped = read.negative || read.magnitude > kMaxTypedCount;
       expected = read.negative ? 0 : std::min(read.magnitude, kMaxTypedCount);
+    } else if (before > kMaxTypedCount) {
+      // A kept count is held to the typed range too.
+      clamped = true;
+      expected = kMaxTypedCount;
     }
     Expect(sheet_.GetValue(row).count == expected, "the count is the typed one, clamped to the typed range");
     Expect((display_.WrittenBy(CountField(row)) == Writer::Sheet) == clamped,
@@ -324,7 +322,7 @@ class Run {
   // had to be; the count follows the time, unless it would pass 32 bits,
   // when it becomes the largest count and the time follows it instead.
   void EditTime(OperandRow row, TimeUnit unit, const std::string& text) {
-    const std::uint32_t typed = ReadFieldNumber(text);
+    const std::uint32_t typed = ReadDlgItemInt(text);
     const std::uint32_t limit = EntryLimit(row, unit, sheet_.GetRate());
     TimeFields time = sheet_.GetValue(row).time;
     TimeValue(time, unit) = std::min(typed, limit);
@@ -377,7 +375,7 @@ class Run {
       Expect(IsUnsignedDecimal(text) && DecimalValue(text) == count, "a written count field shows the count");
       return;
     }
-    const CountText read = ReadCountText(std::string_view(text).substr(0, kCountTextRead));
+    const CountText read = ReadCountText(std::string_view(text).substr(0, kCountTextLimit));
     if (read.hasDigits) {
       Expect(!read.negative && read.magnitude <= kMaxTypedCount, "a typed count field left as typed is in range");
       Expect(read.magnitude == count, "a typed count field reads as the count");
@@ -392,7 +390,7 @@ class Run {
     if (display_.WrittenBy(field) == Writer::Sheet) {
       Expect(IsUnsignedDecimal(text) && DecimalValue(text) == value, "a written time field shows its value");
     } else {
-      Expect(ReadFieldNumber(text) == value, "a typed time field reads as its value");
+      Expect(ReadDlgItemInt(text) == value, "a typed time field reads as its value");
     }
     Expect(value <= EntryLimit(row, unit, display_.RateAtWrite(field)), "a time value is within its entry limit");
   }

@@ -9,24 +9,6 @@
 
 namespace kadenzo {
 
-namespace {
-
-// The control that shows each sheet field, in SheetField order.
-constexpr int kFieldControls[kSheetFieldCount] = {
-    IDC_FIRST_COUNT,  IDC_FIRST_HOURS,  IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,
-    IDC_SECOND_COUNT, IDC_SECOND_HOURS, IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES,
-    IDC_RESULT_COUNT, IDC_RESULT_HOURS, IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES,
-};
-
-constexpr int ControlOf(OperandRow row, int column) {
-  return kFieldControls[(row == OperandRow::First ? 0 : 5) + column];
-}
-
-// A count field is read as at most its first 127 characters.
-constexpr std::size_t kCountTextLimit = 127;
-
-}  // namespace
-
 using D = CCalculatorDialog;
 using enum OperandRow;
 using enum TimeUnit;
@@ -73,7 +55,7 @@ void CCalculatorDialog::DoDataExchange(DataExchange& dx) {
     dx.Radio(IDC_RATE_23_976, checkedRate_);
     dx.Radio(IDC_ADD, checkedOperation_);
   } else {
-    int rate = static_cast<int>(sheet_.GetRate());
+    int rate = static_cast<int>(RateIndex(sheet_.GetRate()));
     int operation = static_cast<int>(sheet_.GetOperation());
     dx.Radio(IDC_RATE_23_976, rate);
     dx.Radio(IDC_ADD, operation);
@@ -81,18 +63,18 @@ void CCalculatorDialog::DoDataExchange(DataExchange& dx) {
 }
 
 void CCalculatorDialog::SetFieldText(SheetField field, std::string_view text) {
-  SetDlgItemText(kFieldControls[static_cast<int>(field)], text);
+  SetDlgItemText(FieldControl(field), text);
 }
 
 template <OperandRow row>
 void CCalculatorDialog::OnCountChange() {
-  const std::string text = GetDlgItemText(ControlOf(row, 0), kCountTextLimit);
+  const std::string text = GetDlgItemText(FieldControl(CountField(row)), kCountTextLimit);
   sheet_.CountEdited(row, text);
 }
 
 template <OperandRow row, TimeUnit unit>
 void CCalculatorDialog::OnTimeChange() {
-  sheet_.TimeFieldEdited(row, unit, GetDlgItemInt(ControlOf(row, 1 + static_cast<int>(unit))));
+  sheet_.TimeFieldEdited(row, unit, GetDlgItemInt(FieldControl(TimeField(row, unit))));
 }
 
 template <FrameRate rate>

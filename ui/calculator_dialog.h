@@ -6,8 +6,25 @@
 
 #include "core/calculator_sheet.h"
 #include "framework/dialog.h"
+#include "ui/resource_ids.h"
 
 namespace kadenzo {
+
+// The control that shows each of the sheet's fields.
+constexpr int FieldControl(SheetField field) noexcept {
+  constexpr int kControls[kSheetFieldCount] = {
+      IDC_FIRST_COUNT,  IDC_FIRST_HOURS,  IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,
+      IDC_SECOND_COUNT, IDC_SECOND_HOURS, IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES,
+      IDC_RESULT_COUNT, IDC_RESULT_HOURS, IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES,
+  };
+  return kControls[static_cast<int>(field)];
+}
+
+// The rate button that chooses each rate.
+constexpr int RateButton(FrameRate rate) noexcept {
+  constexpr int kButtons[kRateCount] = {IDC_RATE_23_976, IDC_RATE_24, IDC_RATE_25, IDC_RATE_29_97, IDC_RATE_30};
+  return kButtons[RateIndex(rate)];
+}
 
 class CCalculatorDialog : public CDialog, private SheetDisplay {
  public:
@@ -36,6 +53,8 @@ class CCalculatorDialog : public CDialog, private SheetDisplay {
 
   CalculatorSheet sheet_;
   // The radio groups as last read back when the window closed with OK.
+  // Nothing reads them afterwards; OK reads them back all the same, as every
+  // dialog's OK does, so keep them.
   int checkedRate_ = -1;
   int checkedOperation_ = -1;
 };

@@ -45,26 +45,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReadCountTextTest,
                                          CountTextCase{std::string(127, '9'), true, false, kAboveLimit},
                                          CountTextCase{"-" + std::string(40, '9'), true, true, kAboveLimit}));
 
-struct FieldNumberCase {
-  std::string text;
-  std::uint32_t value;
-};
-
-class ReadFieldNumberTest : public testing::TestWithParam<FieldNumberCase> {};
-
-TEST_P(ReadFieldNumberTest, ReadsLeadingDigits) {
-  EXPECT_EQ(ReadFieldNumber(GetParam().text), GetParam().value);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, ReadFieldNumberTest,
-                         testing::Values(FieldNumberCase{"", 0}, FieldNumberCase{"   ", 0}, FieldNumberCase{"x1", 0},
-                                         FieldNumberCase{"75", 75}, FieldNumberCase{"  75", 75},
-                                         FieldNumberCase{"12a", 12}, FieldNumberCase{"+5", 0}, FieldNumberCase{"-5", 0},
-                                         FieldNumberCase{"\t5", 0}, FieldNumberCase{"4294967295", 4294967295},
-                                         // Saturates rather than reading 0 or wrapping.
-                                         FieldNumberCase{"4294967296", 4294967295},
-                                         FieldNumberCase{std::string(60, '9'), 4294967295}));
-
 TEST(FormatTest, WritesPlainDecimal) {
   EXPECT_EQ(FormatUnsigned(0), "0");
   EXPECT_EQ(FormatUnsigned(4294967295), "4294967295");

@@ -9,6 +9,18 @@
 namespace kadenzo {
 namespace {
 
+// The README's worked examples hold at compile time.
+static_assert(FramesToTime(108000, kRate30) == TimeFields{1, 0, 0, 0});
+static_assert(FramesToTime(108000, kRate25) == TimeFields{1, 12, 0, 0});
+static_assert(FramesToTime(1800, kRate29_97) == TimeFields{0, 1, 0, 1});
+static_assert(TimeToFrames({1, 0, 0, 0}, kRate29_97) == 107892);
+static_assert(FramesToTime(150, kRate30) == TimeFields{0, 0, 5, 0});
+static_assert(FramesToTime(1440, kRate23_976) == TimeFields{0, 1, 0, 1});
+static_assert(TimeToFrames({1, 0, 0, 0}, kRate23_976) == 86313);
+static_assert(FramesToTime(4294900000, kRate29_97) == TimeFields{39807, 23, 59, 29});
+static_assert(FramesToTime(4294967295, kRate29_97) == TimeFields{39808, 1, 25, 11});
+static_assert(FramesToTime(4294967295, kRate30) == TimeFields{39768, 12, 56, 15});
+
 struct CountCase {
   FrameRate rate;
   std::uint32_t count;
@@ -39,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{kRate24, 86400, {1, 0, 0, 0}}, CountCase{kRate25, 90000, {1, 0, 0, 0}},
         CountCase{kRate30, 108000, {1, 0, 0, 0}}, CountCase{kRate25, 108000, {1, 12, 0, 0}},
         // Any rate index beyond the table is 30 frames per second, exact.
-        CountCase{5, 108000, {1, 0, 0, 0}}, CountCase{0xFFFFFFFF, 1800, {0, 1, 0, 0}}));
+        CountCase{FrameRate{5}, 108000, {1, 0, 0, 0}}, CountCase{FrameRate{0xFFFFFFFF}, 1800, {0, 1, 0, 0}}));
 
 struct TimeCase {
   FrameRate rate;
@@ -73,7 +85,7 @@ TEST(TimeToFramesTest, IsTheExactInverseAtWholeRates) {
   for (FrameRate rate : {kRate24, kRate25, kRate30}) {
     for (std::uint64_t count = 0; count <= 0xFFFFFFFF; count += 65521) {
       const auto frames = static_cast<std::uint32_t>(count);
-      ASSERT_EQ(TimeToFrames(FramesToTime(frames, rate), rate), frames) << "rate " << rate;
+      ASSERT_EQ(TimeToFrames(FramesToTime(frames, rate), rate), frames) << "rate " << RateIndex(rate);
     }
   }
 }
@@ -108,13 +120,15 @@ std::vector<std::uint32_t> SampledCounts() {
 TEST(ConversionDefinitionTest, IntegerCorrectionsEqualTheDoubleDefinition) {
   const std::vector<std::uint32_t> counts = SampledCounts();
   ASSERT_GT(counts.size(), 1'000'000u);
-  for (FrameRate rate = 0; rate < kRateCount; ++rate) {
+  for (std::uint32_t index = 0; index < kRateCount; ++index) {
+    const FrameRate rate{index};
     const std::uint32_t fps = NominalFps(rate);
     for (std::uint32_t count : counts) {
       const TimeFields time = FramesToTime(count, rate);
-      ASSERT_EQ(time, DefinedFramesToTime(count, rate)) << count << " at rate " << rate;
-      ASSERT_TRUE(time.minutes < 60 && time.seconds < 60 && time.frames < fps) << count << " at rate " << rate;
-      ASSERT_EQ(TimeToFrames(time, rate), DefinedTimeToFrames(time, rate)) << count << " at rate " << rate;
+      ASSERT_EQ(time, DefinedFramesToTime(count, rate)) << count << " at rate " << RateIndex(rate);
+      ASSERT_TRUE(time.minutes < 60 && time.seconds < 60 && time.frames < fps)
+          << count << " at rate " << RateIndex(rate);
+      ASSERT_EQ(TimeToFrames(time, rate), DefinedTimeToFrames(time, rate)) << count << " at rate " << RateIndex(rate);
     }
   }
 }

@@ -121,6 +121,27 @@ struct Failure {
   const char* message;
 };
 
+// Every platform reads a number from a field by this one rule.
+struct FieldNumberCase {
+  std::string text;
+  std::uint32_t value;
+};
+
+class ReadDlgItemIntTest : public testing::TestWithParam<FieldNumberCase> {};
+
+TEST_P(ReadDlgItemIntTest, ReadsLeadingDigits) {
+  EXPECT_EQ(ReadDlgItemInt(GetParam().text), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ReadDlgItemIntTest,
+                         testing::Values(FieldNumberCase{"", 0}, FieldNumberCase{"   ", 0}, FieldNumberCase{"x1", 0},
+                                         FieldNumberCase{"75", 75}, FieldNumberCase{"  75", 75},
+                                         FieldNumberCase{"12a", 12}, FieldNumberCase{"+5", 0}, FieldNumberCase{"-5", 0},
+                                         FieldNumberCase{"\t5", 0}, FieldNumberCase{"4294967295", 4294967295},
+                                         // Saturates rather than reading 0 or wrapping.
+                                         FieldNumberCase{"4294967296", 4294967295},
+                                         FieldNumberCase{std::string(60, '9'), 4294967295}));
+
 TEST(FrameworkFailureTest, AFailingHandlerIsReportedAndTheDialogStaysOpen) {
   const Failure failures[] = {
       {kOutOfMemory, "Out of memory."},

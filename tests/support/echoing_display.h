@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/calculator_sheet.h"
-#include "core/field_text.h"
+#include "framework/dialog.h"
 
 namespace kadenzo::testing_support {
 
@@ -39,27 +39,26 @@ class EchoingDisplay : public SheetDisplay {
   const std::string& Text(SheetField field) const { return texts_[Slot(field)]; }
   int Writes() const { return writes_; }
 
-  // "count h:m:s:f" for a row, starting at its count field.
-  std::string Row(SheetField countField) const {
-    const std::size_t base = Slot(countField);
-    return texts_[base] + " " + texts_[base + 1] + ":" + texts_[base + 2] + ":" + texts_[base + 3] + ":" +
-           texts_[base + 4];
+  // "count h:m:s:f" for the row of a field.
+  std::string Row(SheetField field) const {
+    const FieldRow row = RowOf(field);
+    std::string text = Text(CountField(row));
+    for (TimeUnit unit : kTimeUnits) text += (unit == TimeUnit::Hours ? " " : ":") + Text(TimeField(row, unit));
+    return text;
   }
 
  private:
   static std::size_t Slot(SheetField field) { return static_cast<std::size_t>(field); }
 
   void Report(SheetField field) {
-    const std::size_t slot = Slot(field);
-    if (sheet_ == nullptr || slot >= 10) return;  // result fields never report
-    const OperandRow row = slot < 5 ? OperandRow::First : OperandRow::Second;
-    const std::size_t column = slot % 5;
-    // Windows read at most a count field's first 127 characters.
-    const std::string text = texts_[slot];
-    if (column == 0)
-      sheet_->CountEdited(row, std::string_view(text).substr(0, 127));
+    if (sheet_ == nullptr || RowOf(field) == FieldRow::Result) return;  // result fields never report
+    const OperandRow row = RowOf(field) == FieldRow::First ? OperandRow::First : OperandRow::Second;
+    // Read as a window reads its fields.
+    const std::string text = Text(field);
+    if (IsCountField(field))
+      sheet_->CountEdited(row, std::string_view(text).substr(0, kCountTextLimit));
     else
-      sheet_->TimeFieldEdited(row, static_cast<TimeUnit>(column - 1), ReadFieldNumber(text));
+      sheet_->TimeFieldEdited(row, UnitOf(field), ReadDlgItemInt(text));
   }
 
   bool echo_;

@@ -12,17 +12,19 @@
 #include "core/calculator_sheet.h"
 #include "tests/support/echoing_display.h"
 #include "tests/ui/dialog_driver.h"
+#include "ui/calculator_dialog.h"
 #include "ui/resource_ids.h"
 
 namespace kadenzo::testing_support {
 namespace {
 
-constexpr std::array kAllFields = {
-    IDC_FIRST_COUNT,  IDC_FIRST_HOURS,  IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,
-    IDC_SECOND_COUNT, IDC_SECOND_HOURS, IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES,
-    IDC_RESULT_COUNT, IDC_RESULT_HOURS, IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES,
-};
-constexpr std::array kRateButtons = {IDC_RATE_23_976, IDC_RATE_24, IDC_RATE_25, IDC_RATE_29_97, IDC_RATE_30};
+// The controls of the sheet's fields, in the sheet's order.
+constexpr auto kAllFields = [] {
+  std::array<int, kSheetFieldCount> ids{};
+  for (int i = 0; i < kSheetFieldCount; ++i)
+    ids[static_cast<std::size_t>(i)] = FieldControl(static_cast<SheetField>(i));
+  return ids;
+}();
 constexpr int kClose = 1;
 // Every control Tab reaches, in the order it reaches them, in every state;
 // never a radio button.
@@ -34,9 +36,12 @@ constexpr std::array kTabOrder = {IDC_FIRST_COUNT,  IDC_FIRST_MINUTES,  IDC_FIRS
 
 // "count h:m:s:f" of the row whose count field is given.
 std::string Row(DialogDriver& d, int countField) {
-  const std::size_t base = countField == IDC_FIRST_COUNT ? 0 : countField == IDC_SECOND_COUNT ? 5 : 10;
-  return d.Text(kAllFields[base]) + " " + d.Text(kAllFields[base + 1]) + ":" + d.Text(kAllFields[base + 2]) + ":" +
-         d.Text(kAllFields[base + 3]) + ":" + d.Text(kAllFields[base + 4]);
+  const auto field =
+      static_cast<SheetField>(std::find(kAllFields.begin(), kAllFields.end(), countField) - kAllFields.begin());
+  std::string row = d.Text(countField);
+  for (TimeUnit unit : kTimeUnits)
+    row += (unit == TimeUnit::Hours ? " " : ":") + d.Text(FieldControl(TimeField(RowOf(field), unit)));
+  return row;
 }
 
 // Replaces a field's whole text by clicking into it, selecting it and typing.
@@ -60,7 +65,8 @@ TEST(CalculatorWindowTest, OpensCentredWithEveryFieldZeroAt30Adding) {
   const int exitCode = RunProgram([](DialogDriver& d) {
     EXPECT_EQ(d.ActiveCaption(), "Kadenzo");
     for (int field : kAllFields) EXPECT_EQ(d.Text(field), "0") << "field " << field;
-    for (int rate : kRateButtons) EXPECT_EQ(d.IsChecked(rate), rate == IDC_RATE_30) << "rate button " << rate;
+    for (std::uint32_t rate = 0; rate < kRateCount; ++rate)
+      EXPECT_EQ(d.IsChecked(RateButton(FrameRate{rate})), FrameRate{rate} == kRate30) << "rate " << rate;
     EXPECT_TRUE(d.IsChecked(IDC_ADD));
     EXPECT_FALSE(d.IsChecked(IDC_SUBTRACT));
     EXPECT_EQ(d.FocusedId(), IDC_FIRST_COUNT);
@@ -380,9 +386,9 @@ class RandomSession {
 
   // One random action; returns a description of a disagreement, or "".
   std::string Step() {
-    const std::size_t slot = Pick(10);  // only the operand fields are typed into
-    const int field = kAllFields[slot];
-    const auto sheetField = static_cast<SheetField>(slot);
+    // Only the operand fields, which come before the result's, are typed into.
+    const auto sheetField = static_cast<SheetField>(Pick(static_cast<std::size_t>(CountField(FieldRow::Result))));
+    const int field = FieldControl(sheetField);
     std::string text = display_.Text(sheetField);
     switch (Pick(8)) {
       case 0:
@@ -410,10 +416,10 @@ class RandomSession {
         if (const auto lineBreak = text.find_first_of("\r\n"); lineBreak != std::string::npos) text.erase(lineBreak);
         break;
       case 5: {  // a rate button, maybe the checked one
-        const auto rate = static_cast<FrameRate>(Pick(kRateButtons.size()));
-        d_.Click(kRateButtons[rate]);
+        const auto rate = static_cast<FrameRate>(Pick(kRateCount));
+        d_.Click(RateButton(rate));
         reference_.SetRate(rate);
-        return Compare("rate " + std::to_string(rate), kRateButtons[rate], IDC_FIRST_COUNT);
+        return Compare("rate " + std::to_string(RateIndex(rate)), RateButton(rate), IDC_FIRST_COUNT);
       }
       case 6: {
         const bool subtract = Pick(2) == 1;
@@ -422,7 +428,8 @@ class RandomSession {
         return Compare(subtract ? "Subtract" : "Add", subtract ? IDC_SUBTRACT : IDC_ADD, IDC_SECOND_COUNT);
       }
       default: {  // keys into a read-only result field change nothing
-        const int result = kAllFields[10 + Pick(5)];
+        const int result = FieldControl(Pick(5) == 0 ? CountField(FieldRow::Result)
+                                                     : TimeField(FieldRow::Result, kTimeUnits[Pick(4)]));
         ToEnd(result);
         d_.Type(std::string(1, static_cast<char>('0' + Pick(10))));
         d_.Press(Key::Backspace);

@@ -62,7 +62,7 @@ inline std::uint64_t DefinedTimeToFrames(const TimeFields& time, FrameRate rate)
 }
 
 struct Mismatch {
-  FrameRate rate = 0;
+  FrameRate rate{};
   std::uint32_t count = 0;
   TimeFields time{};         // what FramesToTime gave
   TimeFields definedTime{};  // what it should have given

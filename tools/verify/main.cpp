@@ -2,26 +2,21 @@
 // and the time it gives back through TimeToFrames, each checked against the
 // double computation that defines it.
 //
-// Why the core's source is compiled in here rather than linked: in the
-// library, FramesToTime divides by the frames in an hour, a minute and a
-// second of a rate looked up at run time, three real 64-bit divisions that
-// make one call cost about 6 ns on a current x86-64. 2^32 counts at five rates
-// would then take some three minutes on two cores. Compiled into this file,
-// with the checks below calling the conversions with the rate as a
-// compile-time constant and inlining them, the divisions by constants become
-// multiplications and the whole run takes under a minute on two otherwise
-// idle cores. What is checked is core/timecode.cpp itself, unchanged, built by
-// the same compiler with the same flags; only the rate is known sooner. The
-// form the program runs, out of line with the rate a run-time value, is
-// checked as well: on every 251st count of a full run and on every sampled
-// count, through pointers the compiler cannot see through.
+// The conversions are constexpr functions in core/timecode.h, so the checks
+// below, calling them with the rate as a compile-time constant, inline them
+// and the divisions by the frames in an hour, a minute and a second become
+// multiplications: 2^32 counts at five rates take under a minute on two
+// otherwise idle cores instead of some three. The form the program runs,
+// with the rate a run-time value, is checked as well: on every 251st count of
+// a full run and on every sampled count, through pointers the compiler cannot
+// see through.
 #include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <string_view>
 #include <thread>
 
-#include "core/timecode.cpp"  // see above
+#include "core/timecode.h"
 #include "tools/verify/verify_driver.h"
 
 namespace kadenzo::verify {

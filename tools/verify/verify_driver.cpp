@@ -64,7 +64,7 @@ class Run {
       const auto rate = static_cast<FrameRate>(part / kPartsPerRate);
       const std::uint64_t first = part % kPartsPerRate * kPart;
       CheckPart(options_, checkers_, rate, first, first + kPart, tally, recheck);
-      Report(rate, ++done_[rate]);
+      Report(rate, ++done_[RateIndex(rate)]);
     }
     const std::lock_guard<std::mutex> lock(mutex_);
     outcome_.tally.Merge(tally);
@@ -99,7 +99,7 @@ Outcome Verify(const Options& options, const Checkers& checkers, std::ostream* p
 
 const char* RateName(FrameRate rate) noexcept {
   constexpr const char* kNames[kRateCount] = {"23.976", "24", "25", "29.97", "30"};
-  return rate < kRateCount ? kNames[rate] : "?";
+  return RateIndex(rate) < kRateCount ? kNames[RateIndex(rate)] : "?";
 }
 
 }  // namespace kadenzo::verify

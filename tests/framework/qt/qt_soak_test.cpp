@@ -19,19 +19,11 @@
 #include "core/calculator_sheet.h"
 #include "tests/support/echoing_display.h"
 #include "tests/ui/dialog_driver.h"
+#include "ui/calculator_dialog.h"
 #include "ui/resource_ids.h"
 
 namespace kadenzo::testing_support {
 namespace {
-
-// The controls of the sheet's fields, in SheetField order.
-constexpr std::array<int, kSheetFieldCount> kFieldIds = {
-    IDC_FIRST_COUNT,  IDC_FIRST_HOURS,  IDC_FIRST_MINUTES,  IDC_FIRST_SECONDS,  IDC_FIRST_FRAMES,
-    IDC_SECOND_COUNT, IDC_SECOND_HOURS, IDC_SECOND_MINUTES, IDC_SECOND_SECONDS, IDC_SECOND_FRAMES,
-    IDC_RESULT_COUNT, IDC_RESULT_HOURS, IDC_RESULT_MINUTES, IDC_RESULT_SECONDS, IDC_RESULT_FRAMES,
-};
-constexpr std::array<int, kRateCount> kRateIds = {IDC_RATE_23_976, IDC_RATE_24, IDC_RATE_25, IDC_RATE_29_97,
-                                                  IDC_RATE_30};
 
 long ResidentKilobytes() {
   long pages = 0;
@@ -55,12 +47,14 @@ class Session {
   explicit Session(unsigned seed) : random_(seed), reference_(display_) {
     display_.Attach(reference_);
     reference_.Initialise();
-    for (std::size_t i = 0; i < kFieldIds.size(); ++i) edits_[i] = qobject_cast<QLineEdit*>(Control(kFieldIds[i]));
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+      edits_[i] = qobject_cast<QLineEdit*>(Control(FieldControl(static_cast<SheetField>(i))));
   }
 
   // One random action; returns a description of a disagreement, or "".
   std::string Step() {
-    const std::size_t field = Pick(10);  // only the operand fields are typed into
+    // Only the operand fields, which come before the result's, are typed into.
+    const std::size_t field = Pick(static_cast<std::size_t>(CountField(FieldRow::Result)));
     QLineEdit* edit = edits_[field];
     const auto sheetField = static_cast<SheetField>(field);
     std::string typed;
@@ -96,7 +90,7 @@ class Session {
       }
       case 5: {  // a rate button, maybe the checked one
         const FrameRate rate = static_cast<FrameRate>(Pick(kRateCount));
-        Click(kRateIds[rate]);
+        Click(RateButton(rate));
         reference_.SetRate(rate);
         return Compare("rate");
       }
@@ -107,7 +101,7 @@ class Session {
         return Compare("operation");
       }
       default: {  // keys into a read-only result field change nothing
-        QLineEdit* result = edits_[10 + Pick(5)];
+        QLineEdit* result = edits_[static_cast<std::size_t>(CountField(FieldRow::Result)) + Pick(5)];
         result->setFocus();
         QTest::keyClick(result, static_cast<char>('0' + Pick(10)));
         QTest::keyClick(result, Qt::Key_Backspace);
@@ -138,12 +132,12 @@ class Session {
   }
 
   std::string Compare(const std::string& action) {
-    for (std::size_t i = 0; i < kFieldIds.size(); ++i) {
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
       const std::string shown = edits_[i]->text().toStdString();
       const std::string expected = display_.Text(static_cast<SheetField>(i));
       if (shown != expected) {
-        return "after '" + action + "' field " + std::to_string(kFieldIds[i]) + " shows '" + shown + "', expected '" +
-               expected + "'";
+        return "after '" + action + "' field " + std::to_string(FieldControl(static_cast<SheetField>(i))) + " shows '" +
+               shown + "', expected '" + expected + "'";
       }
     }
     return {};
