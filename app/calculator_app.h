@@ -8,6 +8,7 @@ namespace kadenzo {
 
 class CCalculatorApp : public CWinApp {
  public:
+  CCalculatorApp() noexcept;
   bool InitInstance() override;
 };
 

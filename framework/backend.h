@@ -12,6 +12,10 @@
 
 namespace kadenzo {
 
+// The commands every dialog has, and what a message box's OK returns.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
 // A rectangle on the screen in pixels, right and bottom exclusive.
 struct ScreenRect {
   int left, top, right, bottom;
@@ -35,9 +39,8 @@ class DialogWindow {
   virtual ScreenRect GetWindowRect() const = 0;
   virtual void MoveWindow(const ScreenRect& rect, bool repaint) = 0;
 
-  virtual void Enable(bool enabled) = 0;
+  // Whether the window takes input: not while a dialog it owns runs.
   virtual bool IsEnabled() const = 0;
-  virtual bool IsActive() const = 0;
   virtual void Activate() = 0;
 
   // What a screen reader says for a control: its name, and a description
@@ -62,10 +65,14 @@ class DialogSite {
   virtual void Detach() = 0;
 };
 
+struct ResourceTable;
+
 namespace backend {
 
-// Once, before anything else: the program's name for the platform.
-void Initialise(const char* programName);
+// Once, before anything else: the program's name for the platform, and the
+// application's resources for a platform that has no resource section of
+// its own. The table must outlive the program's dialogs.
+void Initialise(const char* programName, const ResourceTable& resources);
 
 // Creates the dialog from its template, owned by owner (which may be null),
 // runs it modally and returns the result given to EndModalLoop. Throws
@@ -82,7 +89,6 @@ inline constexpr unsigned kMbOk = 0x0000;
 inline constexpr unsigned kMbIconStop = 0x0010;
 inline constexpr unsigned kMbIconExclamation = 0x0030;
 inline constexpr unsigned kMbSystemModal = 0x1000;
-inline constexpr int kIdOk = 1;
 
 int MessageBox(std::string_view text, std::string_view caption, unsigned type);
 

@@ -163,14 +163,6 @@ void CDialog::MoveWindow(const ScreenRect& rect, bool repaint) {
   Window().MoveWindow(rect, repaint);
 }
 
-void CDialog::EnableWindow(bool enabled) {
-  Window().Enable(enabled);
-}
-
-bool CDialog::IsWindowEnabled() const {
-  return Window().IsEnabled();
-}
-
 void CDialog::CentreOnScreen() {
   const ScreenRect own = GetWindowRect();
   const ScreenRect desktop = backend::DesktopRect();

@@ -14,9 +14,6 @@
 
 namespace kadenzo {
 
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-
 // How a dialog reads a number from a control's text, the same on every
 // platform: leading spaces skipped, then decimal digits up to the first other
 // character, saturating at 2^32 - 1. Empty text, or text that does not start
@@ -58,7 +55,6 @@ class CDialog : private DialogSite {
   // -1 if the window could not be made.
   int DoModal();
   void EndDialog(int result);
-  bool IsOpen() const noexcept { return window_ != nullptr; }
 
   // At most maxChars characters of the control's text.
   std::string GetDlgItemText(int id, std::size_t maxChars) const;
@@ -79,8 +75,6 @@ class CDialog : private DialogSite {
 
   ScreenRect GetWindowRect() const;
   void MoveWindow(const ScreenRect& rect, bool repaint);
-  void EnableWindow(bool enabled);
-  bool IsWindowEnabled() const;
   // Centres the window on the whole screen, halves truncated toward zero.
   void CentreOnScreen();
 

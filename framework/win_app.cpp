@@ -10,7 +10,7 @@ namespace {
 CWinApp* g_application = nullptr;
 }  // namespace
 
-CWinApp::CWinApp() noexcept {
+CWinApp::CWinApp(const ResourceTable& resources) noexcept : resources_(resources) {
   g_application = this;
 }
 
@@ -32,8 +32,10 @@ int AfxMessageBox(std::string_view text, unsigned type) {
 }
 
 int AfxWinMain(int argc, char** argv) {
-  backend::Initialise(argc > 0 && argv[0] != nullptr ? argv[0] : "kadenzo");
   CWinApp* app = CWinApp::Get();
+  static constexpr ResourceTable kNoResources{};
+  backend::Initialise(argc > 0 && argv[0] != nullptr ? argv[0] : "kadenzo",
+                      app != nullptr ? app->resources_ : kNoResources);
   if (app == nullptr) return 0;
   app->title_ = backend::LoadString(kAppTitleStringId).value_or(backend::ModuleBaseName());
   // The program ends when its initialisation returns, however the dialogs

@@ -3,6 +3,7 @@
 // calls its initialisation, which runs the program's dialogs.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,12 +11,31 @@
 
 namespace kadenzo {
 
+// The program's resources for platforms without a resource section; the
+// Windows build compiles the same texts and pixels into real resources and
+// reads those instead.
+struct StringResource {
+  unsigned id;
+  std::string_view text;
+};
+
+struct IconResource {
+  int id;
+  const char* const* xpm;  // the icon's pixels as XPM rows
+};
+
+struct ResourceTable {
+  std::span<const StringResource> strings;
+  std::span<const IconResource> icons;
+};
+
 // The string resource holding the application's title.
 inline constexpr unsigned kAppTitleStringId = 57344;
 
 class CWinApp {
  public:
-  CWinApp() noexcept;
+  // The application hands the framework its resources, which must outlive it.
+  explicit CWinApp(const ResourceTable& resources = {}) noexcept;
   virtual ~CWinApp();
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
@@ -33,6 +53,7 @@ class CWinApp {
 
  private:
   friend int AfxWinMain(int argc, char** argv);
+  const ResourceTable& resources_;
   std::string title_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/dialog_templates.h"
 
+#include "framework/backend.h"
 #include "ui/resource_ids.h"
 
 namespace kadenzo {
@@ -44,7 +45,7 @@ constexpr ControlTemplate kCalculatorControls[] = {
     {Edit, IDC_RESULT_MINUTES, "", {84, 176, 20, 13}, kResult},
     {Edit, IDC_RESULT_SECONDS, "", {108, 176, 20, 13}, kResult},
     {Edit, IDC_RESULT_FRAMES, "", {132, 176, 20, 13}, kResult},
-    {DefaultPushButton, 1, "Close", {116, 8, 32, 14}, kTabStop},
+    {DefaultPushButton, kIdOk, "Close", {116, 8, 32, 14}, kTabStop},
     Heading("Frames", {4, 69, 40, 8}),
     Heading("Time", {60, 60, 90, 8}),
     Heading("M", {84, 69, 20, 8}),
@@ -85,12 +86,14 @@ constexpr ControlTemplate AboutLine(std::string_view text, DialogRect rect) {
 }
 
 constexpr ControlTemplate kAboutControls[] = {
-    {DefaultPushButton, 1, "Close", {136, 8, 34, 14}, kTabStop},
+    {DefaultPushButton, kIdOk, "Close", {136, 8, 34, 14}, kTabStop},
     {Icon, kStaticId, "", {12, 24, 18, 20}, 0, TextAlign::Left, IDR_APP_ICON},
     AboutLine("Kadenzo", {44, 12, 72, 8}),
     AboutLine("Kadenzo is an open project.", {44, 96, 136, 8}),
     AboutLine("By the Kadenzo developers.", {44, 128, 112, 8}),
     AboutLine("Free to use and to share.", {44, 104, 128, 8}),
+    // The box's own version line, which differs from the program file's
+    // version record on purpose: keep both as they are.
     AboutLine("Version 1.12", {44, 20, 60, 8}),
     AboutLine("Works offline.", {44, 112, 80, 8}),
     AboutLine("See the README.", {44, 136, 84, 8}),

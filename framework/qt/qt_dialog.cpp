@@ -35,10 +35,6 @@ QString LabelText(std::string_view text) {
       .replace(QStringLiteral("&&"), QStringLiteral("&"));
 }
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // A radio button that answers clicks anywhere in its rectangle, as the
 // dialog manager's buttons do, not only on its circle and text, and that
 // keeps the tab stop its template gives it.
@@ -126,8 +122,7 @@ class FirstLineOfPaste final : public QValidator {
 QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, QWidget* owner, DialogSite& site)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      site_(site),
-      template_(dialog) {
+      site_(site) {
   setWindowTitle(ToQString(dialog.caption));
   setModal(true);
   Build(dialog);
@@ -229,7 +224,6 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
       button->setAutoDefault(false);
       if (control.kind == ControlKind::DefaultPushButton) {
         button->setDefault(true);
-        defaultButton_ = button;
         defaultId_ = id;
       }
       button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
@@ -314,16 +308,8 @@ void QtDialogWindow::MoveWindow(const ScreenRect& rect, bool repaint) {
   if (repaint) update();
 }
 
-void QtDialogWindow::Enable(bool enabled) {
-  setEnabled(enabled);
-}
-
 bool QtDialogWindow::IsEnabled() const {
   return isEnabled() && !blocked_;
-}
-
-bool QtDialogWindow::IsActive() const {
-  return isActiveWindow();
 }
 
 void QtDialogWindow::Activate() {
@@ -358,7 +344,7 @@ void QtDialogWindow::keyPressEvent(QKeyEvent* event) {
       site_.Command(id, Notify::kClicked);
       return;
     }
-    case Qt::Key_Escape: site_.Command(2, Notify::kClicked); return;
+    case Qt::Key_Escape: site_.Command(kIdCancel, Notify::kClicked); return;
     case Qt::Key_F1: return;
     default: QDialog::keyPressEvent(event);
   }
@@ -423,12 +409,12 @@ bool QtDialogWindow::event(QEvent* event) {
 void QtDialogWindow::closeEvent(QCloseEvent* event) {
   // The close box is the cancel command; the dialog decides whether it ends.
   event->ignore();
-  site_.Command(2, Notify::kClicked);
+  site_.Command(kIdCancel, Notify::kClicked);
 }
 
 // QDialog's own ways of ending are all routed through the commands instead.
 void QtDialogWindow::reject() {
-  site_.Command(2, Notify::kClicked);
+  site_.Command(kIdCancel, Notify::kClicked);
 }
 void QtDialogWindow::accept() {
   site_.Command(defaultId_, Notify::kClicked);

@@ -31,9 +31,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   void SetChecked(int id, bool checked) override;
   ScreenRect GetWindowRect() const override;
   void MoveWindow(const ScreenRect& rect, bool repaint) override;
-  void Enable(bool enabled) override;
   bool IsEnabled() const override;
-  bool IsActive() const override;
   void Activate() override;
   void SetAccessibleName(int id, std::string_view name, std::string_view description) override;
   void EndModalLoop(int result) override;
@@ -65,7 +63,6 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   void MoveInGroup(QWidget* from, bool previous);
 
   DialogSite& site_;
-  const DialogTemplate& template_;
   int unitX_ = 0;  // average character width: four dialog units across
   int unitY_ = 0;  // character height: eight dialog units down
   std::unordered_map<int, QWidget*> controls_;
@@ -73,13 +70,12 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   std::vector<QWidget*> ordered_;
   std::vector<std::size_t> groupStart_;
   QWidget* firstTabStop_ = nullptr;
-  QPushButton* defaultButton_ = nullptr;
   QStyle* fieldStyle_ = nullptr;  // shared by the dialog's edit fields
   // Where MoveWindow put the frame before the window manager had framed
   // the window; kept so the frame can be re-centred on the same point once
   // its real size is known.
   std::optional<ScreenRect> placement_;
-  int defaultId_ = 1;
+  int defaultId_ = kIdOk;
   bool blocked_ = false;
 };
 

@@ -17,7 +17,7 @@
 
 #include "framework/exceptions.h"
 #include "framework/qt/qt_dialog.h"
-#include "framework/resources.h"
+#include "framework/win_app.h"
 
 namespace kadenzo::qt {
 
@@ -26,17 +26,19 @@ namespace {
 std::optional<QColor> g_face;
 std::optional<QColor> g_text;
 std::vector<QtDialogWindow*> g_running;  // innermost last
+const ResourceTable* g_resources = nullptr;
+
+const ResourceTable& Resources() {
+  static constexpr ResourceTable kNone{};
+  return g_resources != nullptr ? *g_resources : kNone;
+}
 
 QColor ToQColor(Colour colour) {
   return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
 }
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QImage IconImage(int resourceId) {
-  for (const IconResource& icon : ApplicationResources().icons) {
+  for (const IconResource& icon : Resources().icons) {
     if (icon.id == resourceId) return QImage(icon.xpm);
   }
   throw CResourceException("no icon resource with that id");
@@ -94,7 +96,7 @@ void Platform::ApplyButtonColours(QPushButton& button) {
 }
 
 QIcon Platform::ApplicationIcon() {
-  const auto icons = ApplicationResources().icons;
+  const auto icons = Resources().icons;
   if (icons.empty()) return {};
   QIcon icon;
   for (int scale : {1, 2, 3, 4}) icon.addPixmap(IconPixmap(icons.front().id, scale));
@@ -123,7 +125,8 @@ namespace kadenzo::backend {
 using qt::QtDialogWindow;
 using namespace kadenzo::qt;
 
-void Initialise(const char* programName) {
+void Initialise(const char* programName, const ResourceTable& resources) {
+  qt::g_resources = &resources;
   // The entry normally provides the application object; one made here lives
   // as long as the process.
   if (QApplication::instance() == nullptr) static ApplicationScope application(programName);
@@ -188,7 +191,7 @@ void SetDialogColours(Colour face, Colour text) {
 }
 
 std::optional<std::string> LoadString(unsigned id) {
-  for (const StringResource& entry : ApplicationResources().strings) {
+  for (const StringResource& entry : qt::Resources().strings) {
     if (entry.id == id) return std::string(entry.text);
   }
   return std::nullopt;

@@ -4,8 +4,10 @@
 
 #include <QIcon>
 #include <QPixmap>
+#include <QString>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class QApplication;
 class QLineEdit;
@@ -13,6 +15,10 @@ class QPushButton;
 class QWidget;
 
 namespace kadenzo::qt {
+
+inline QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 class Platform {
  public:

@@ -319,16 +319,8 @@ void Win32DialogWindow::MoveWindow(const ScreenRect& rect, bool repaint) {
   ::MoveWindow(hwnd_, rect.left, rect.top, rect.Width(), rect.Height(), repaint ? TRUE : FALSE);
 }
 
-void Win32DialogWindow::Enable(bool enabled) {
-  EnableWindow(hwnd_, enabled ? TRUE : FALSE);
-}
-
 bool Win32DialogWindow::IsEnabled() const {
   return IsWindowEnabled(hwnd_) != FALSE;
-}
-
-bool Win32DialogWindow::IsActive() const {
-  return hwnd_ != nullptr && GetActiveWindow() == hwnd_;
 }
 
 void Win32DialogWindow::Activate() {

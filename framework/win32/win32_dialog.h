@@ -22,9 +22,7 @@ class Win32DialogWindow final : public DialogWindow {
   void SetChecked(int id, bool checked) override;
   ScreenRect GetWindowRect() const override;
   void MoveWindow(const ScreenRect& rect, bool repaint) override;
-  void Enable(bool enabled) override;
   bool IsEnabled() const override;
-  bool IsActive() const override;
   void Activate() override;
   // Annotates the control's window for screen readers (win32_accessibility.cpp).
   void SetAccessibleName(int id, std::string_view name, std::string_view description) override;

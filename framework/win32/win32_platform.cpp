@@ -25,20 +25,11 @@ bool g_boxSubclassed = false;
 
 LRESULT CALLBACK MessageBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOriginalProcProperty));
-  switch (message) {
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORMSGBOX:
-      if (g_faceBrush != nullptr) return DialogColourAnswer(message, reinterpret_cast<HDC>(wParam));
-      break;
-    case WM_NCDESTROY:
-      if (original != nullptr) {
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        RemovePropA(hwnd, kOriginalProcProperty);
-      }
-      break;
-    default: break;
+  // The box answers the colour messages as our dialogs do.
+  if (const LRESULT colours = DialogColourAnswer(message, reinterpret_cast<HDC>(wParam)); colours != 0) return colours;
+  if (message == WM_NCDESTROY && original != nullptr) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropA(hwnd, kOriginalProcProperty);
   }
   return original != nullptr ? CallWindowProcA(original, hwnd, message, wParam, lParam)
                              : DefWindowProcA(hwnd, message, wParam, lParam);
@@ -89,7 +80,9 @@ namespace kadenzo::backend {
 
 using win32::Win32DialogWindow;
 
-void Initialise(const char* /*programName*/) {
+// The program's resources are in its resource section; the table is for
+// platforms without one.
+void Initialise(const char* /*programName*/, const ResourceTable& /*resources*/) {
   // No "insert a disk" or "file not found" boxes from the system: the
   // program reports its own failures.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);

@@ -8,7 +8,6 @@
 
 #include "framework/dialog.h"
 #include "framework/exceptions.h"
-#include "framework/resources.h"
 #include "framework/win_app.h"
 #include "tests/ui/dialog_driver.h"
 
@@ -84,8 +83,13 @@ class FailingDialog : public CDialog {
   static constexpr BindingTable kTable{&CDialog::kBindingTable, kRows};
 };
 
+constexpr StringResource kStrings[] = {{kAppTitleStringId, "Framework Test  Title"}};
+constexpr ResourceTable kResources{kStrings, {}};
+
 class TestApp : public CWinApp {
  public:
+  TestApp() noexcept : CWinApp(kResources) {}
+
   bool InitInstance() override {
     SetDialogBkColor(Rgb(192, 192, 192), Rgb(0, 0, 0));
     FailingDialog dialog;
@@ -100,17 +104,6 @@ class TestApp : public CWinApp {
 };
 
 TestApp theTestApp;
-
-constexpr StringResource kStrings[] = {{kAppTitleStringId, "Framework Test  Title"}};
-constexpr ResourceTable kResources{kStrings, {}};
-
-}  // namespace
-
-const ResourceTable& ApplicationResources() {
-  return kResources;
-}
-
-namespace {
 
 using testing_support::DialogDriver;
 using testing_support::Key;

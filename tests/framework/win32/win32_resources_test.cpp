@@ -300,7 +300,7 @@ class ColourSite : public DialogSite {
 };
 
 TEST(Win32ColourTest, FacesLabelsButtonsAndReadOnlyFieldsAnswerGreyAndEditableFieldsAreLeftAlone) {
-  backend::Initialise("test");
+  backend::Initialise("test", {});
   backend::SetDialogColours(kGrey, kBlack);
   ColourSite site;
   EXPECT_EQ(backend::RunModal(kTemplate, nullptr, site), 1);
@@ -374,7 +374,7 @@ class NamingSite : public DialogSite {
 };
 
 TEST(Win32AccessibilityTest, AFieldSpeaksTheNameTheDialogGaveIt) {
-  backend::Initialise("test");
+  backend::Initialise("test", {});
   NamingSite site;
   EXPECT_EQ(backend::RunModal(kTemplate, nullptr, site), 1);
   if (!site.kept) {
