@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cmath>
 #include <vector>
+
+#include "tools/verify/conversion_check.h"
 
 namespace kadenzo {
 namespace {
@@ -91,23 +91,10 @@ TEST(TimeToFramesTest, IsTheExactInverseAtWholeRates) {
 }
 
 // The corrections are defined as truncated IEEE double divisions; the core
-// computes them in integers. The two must agree everywhere.
-std::uint64_t DefinedTimeToFrames(const TimeFields& time, FrameRate rate) {
-  const std::uint64_t fps = NominalFps(rate);
-  const std::uint64_t t = fps * (std::uint64_t{time.hours} * 3600 + time.minutes * 60ull + time.seconds) + time.frames;
-  if (!IsFractionalRate(rate) || t < fps) return t;
-  return static_cast<std::uint64_t>(std::trunc(static_cast<double>(t) / std::bit_cast<double>(0x3FF004189374BC6Aull)));
-}
-
-TimeFields DefinedFramesToTime(std::uint32_t count, FrameRate rate) {
-  const std::uint64_t fps = NominalFps(rate);
-  std::uint64_t n = count;
-  if (IsFractionalRate(rate) && n >= fps)
-    n = static_cast<std::uint64_t>(
-        std::trunc(static_cast<double>(count) / std::bit_cast<double>(0x3FEFF7CED916872Bull)));
-  return {static_cast<std::uint32_t>(n / (fps * 3600)), static_cast<std::uint32_t>(n % (fps * 3600) / (fps * 60)),
-          static_cast<std::uint32_t>(n % (fps * 60) / fps), static_cast<std::uint32_t>(n % fps)};
-}
+// computes them in integers. The two must agree everywhere: here on a sample,
+// by the verifier's definitions; kadenzo-verify checks every count.
+using verify::DefinedFramesToTime;
+using verify::DefinedTimeToFrames;
 
 std::vector<std::uint32_t> SampledCounts() {
   std::vector<std::uint32_t> counts;
