@@ -1,0 +1,367 @@
+#include "framework/web/web_dialog.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+
+#include "framework/binding.h"
+#include "framework/exceptions.h"
+#include "framework/web/web_dom.h"
+#include "framework/web/web_platform.h"
+
+namespace kadenzo::web {
+
+namespace {
+
+// Handles are never reused while the page lives, so an event queued for a
+// window that has gone can never reach another one.
+int g_nextHandle = 1;
+
+std::string Terminated(std::string_view text) {
+  return std::string(text);
+}
+
+const char* const* IconRows(int resourceId) {
+  for (const IconResource& icon : Resources().icons) {
+    if (icon.id == resourceId) return icon.xpm;
+  }
+  throw CResourceException("no icon resource with that id");
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+RgbaImage DecodeXpm(const char* const* rows) {
+  if (rows == nullptr || rows[0] == nullptr) throw CResourceException("no XPM header");
+  int width = 0;
+  int height = 0;
+  int colours = 0;
+  int perPixel = 0;
+  {
+    const std::string_view header(rows[0]);
+    std::array<int*, 4> fields{&width, &height, &colours, &perPixel};
+    std::size_t at = 0;
+    for (int* field : fields) {
+      while (at < header.size() && header[at] == ' ') ++at;
+      const std::size_t start = at;
+      int value = 0;
+      while (at < header.size() && header[at] >= '0' && header[at] <= '9' && value < 100000)
+        value = value * 10 + (header[at++] - '0');
+      if (at == start) throw CResourceException("a malformed XPM header");
+      *field = value;
+    }
+  }
+  // An icon is small; anything else is no icon of ours.
+  if (width <= 0 || height <= 0 || width > 1024 || height > 1024 || colours <= 0 || perPixel <= 0 || perPixel > 2)
+    throw CResourceException("an XPM image out of range");
+
+  struct Entry {
+    std::string key;
+    std::array<unsigned char, 4> rgba;
+  };
+  std::vector<Entry> palette;
+  for (int i = 1; i <= colours; ++i) {
+    if (rows[i] == nullptr) throw CResourceException("an XPM palette cut short");
+    const std::string_view line(rows[i]);
+    if (line.size() < static_cast<std::size_t>(perPixel)) throw CResourceException("a malformed XPM colour");
+    const std::string key(line.substr(0, static_cast<std::size_t>(perPixel)));
+    const std::size_t c = line.find(" c ", static_cast<std::size_t>(perPixel) - 1);
+    if (c == std::string_view::npos) throw CResourceException("an XPM colour without a c value");
+    std::string_view value = line.substr(c + 3);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    value = value.substr(0, value.find(' '));
+    std::array<unsigned char, 4> rgba{0, 0, 0, 0};
+    if (value.size() == 7 && value[0] == '#') {
+      for (std::size_t channel = 0; channel < 3; ++channel) {
+        const int high = HexDigit(value[1 + 2 * channel]);
+        const int low = HexDigit(value[2 + 2 * channel]);
+        if (high < 0 || low < 0) throw CResourceException("a malformed XPM colour");
+        rgba[channel] = static_cast<unsigned char>(high * 16 + low);
+      }
+      rgba[3] = 255;
+    } else if (value != "None" && value != "none") {
+      throw CResourceException("an XPM colour that is neither #RRGGBB nor None");
+    }
+    palette.push_back({key, rgba});
+  }
+
+  RgbaImage image;
+  image.width = width;
+  image.height = height;
+  image.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  for (int y = 0; y < height; ++y) {
+    const char* row = rows[1 + colours + y];
+    if (row == nullptr) throw CResourceException("an XPM image cut short");
+    const std::string_view line(row);
+    if (line.size() < static_cast<std::size_t>(width * perPixel)) throw CResourceException("an XPM row cut short");
+    for (int x = 0; x < width; ++x) {
+      const std::string_view key =
+          line.substr(static_cast<std::size_t>(x * perPixel), static_cast<std::size_t>(perPixel));
+      const auto entry = std::find_if(palette.begin(), palette.end(), [&](const Entry& e) { return e.key == key; });
+      if (entry == palette.end()) throw CResourceException("an XPM pixel of no colour");
+      std::copy(entry->rgba.begin(), entry->rgba.end(),
+                image.pixels.begin() + (static_cast<std::ptrdiff_t>(y) * width + x) * 4);
+    }
+  }
+  return image;
+}
+
+WebDialogWindow::WebDialogWindow(const DialogTemplate& dialog, DialogSite& site, bool alert)
+    : handle_(g_nextHandle++), site_(site) {
+  const std::string font = Terminated(dialog.fontName);
+  const int units = kz_measure_units(font.c_str(), dialog.fontPoints);
+  const int unitX = units & 0xFFFF;  // average character width: four dialog units across
+  const int unitY = units >> 16;     // character height: eight dialog units down
+  // Rounded like the dialog manager's MulDiv.
+  const auto x = [unitX](int du) { return (du * unitX + 2) / 4; };
+  const auto y = [unitY](int du) { return (du * unitY + 4) / 8; };
+
+  if (kz_window_create(handle_, Terminated(dialog.caption).c_str(), font.c_str(), dialog.fontPoints, x(dialog.width),
+                       y(dialog.height), alert ? 1 : 0) == 0)
+    throw CResourceException("the page has no document for a window");
+
+  struct Cleanup {
+    int handle;
+    bool done = false;
+    ~Cleanup() {
+      if (!done) kz_window_destroy(handle);
+    }
+  } cleanup{handle_};
+
+  std::size_t groupStart = 0;
+  for (const ControlTemplate& control : dialog.controls) {
+    const std::size_t index = controls_.size();
+    if ((control.flags & ControlFlag::kGroup) != 0 || index == 0) groupStart = index;
+    const int kind = static_cast<int>(control.kind);
+    kz_control_create(handle_, static_cast<int>(index), kind, control.id, Terminated(control.text).c_str(),
+                      x(control.rect.x), y(control.rect.y), x(control.rect.width), y(control.rect.height),
+                      control.flags, static_cast<int>(groupStart), control.align == TextAlign::Centre ? 1 : 0);
+    if (control.kind == ControlKind::Icon) {
+      const RgbaImage icon = DecodeXpm(IconRows(control.iconResource));
+      kz_icon_pixels(handle_, static_cast<int>(index), icon.pixels.data(), icon.width, icon.height);
+    }
+    if (control.kind == ControlKind::DefaultPushButton) defaultId_ = control.id;
+    controls_.push_back({control.kind, control.id, (control.flags & ControlFlag::kTabStop) != 0, groupStart});
+    if (control.id != kStaticId) byId_.emplace(control.id, index);
+  }
+
+  // Screen readers read the page in its order: top to bottom and left to
+  // right. The tab order stays the template's.
+  std::vector<int> reading(controls_.size());
+  for (std::size_t i = 0; i < reading.size(); ++i) reading[i] = static_cast<int>(i);
+  std::stable_sort(reading.begin(), reading.end(), [&dialog](int a, int b) {
+    const DialogRect& ra = dialog.controls[static_cast<std::size_t>(a)].rect;
+    const DialogRect& rb = dialog.controls[static_cast<std::size_t>(b)].rect;
+    return std::pair(ra.y, ra.x) < std::pair(rb.y, rb.x);
+  });
+  kz_controls_done(handle_, reading.data(), static_cast<int>(reading.size()));
+  cleanup.done = true;
+}
+
+WebDialogWindow::~WebDialogWindow() {
+  kz_window_destroy(handle_);
+}
+
+std::size_t WebDialogWindow::IndexOf(int id) const {
+  const auto found = byId_.find(id);
+  if (found == byId_.end()) throw CResourceException("no control with that id");
+  return found->second;
+}
+
+std::string WebDialogWindow::GetItemText(int id) const {
+  const int index = static_cast<int>(IndexOf(id));
+  std::string text(64, '\0');
+  int length = kz_get_text(handle_, index, text.data(), static_cast<int>(text.size()));
+  if (length >= static_cast<int>(text.size())) {
+    text.resize(static_cast<std::size_t>(length) + 1);
+    length = kz_get_text(handle_, index, text.data(), static_cast<int>(text.size()));
+  }
+  text.resize(static_cast<std::size_t>(std::min(length, static_cast<int>(text.size()) - 1)));
+  return text;
+}
+
+void WebDialogWindow::SetItemText(int id, std::string_view text) {
+  const std::size_t index = IndexOf(id);
+  const ControlKind kind = controls_[index].kind;
+  if (kind == ControlKind::GroupFrame || kind == ControlKind::Icon)
+    throw CNotSupportedException("the control has no text");
+  kz_set_text(handle_, static_cast<int>(index), Terminated(text).c_str());
+  // The page reports only what the person types; a field written by the
+  // program reports the change itself, from inside the write, as an edit
+  // control does.
+  if (kind == ControlKind::Edit) site_.Command(id, Notify::kChange);
+}
+
+bool WebDialogWindow::IsChecked(int id) const {
+  const std::size_t index = IndexOf(id);
+  return controls_[index].kind == ControlKind::AutoRadioButton && kz_is_checked(handle_, static_cast<int>(index)) != 0;
+}
+
+void WebDialogWindow::SetChecked(int id, bool checked) {
+  const std::size_t index = IndexOf(id);
+  if (controls_[index].kind != ControlKind::AutoRadioButton)
+    throw CNotSupportedException("the control cannot be checked");
+  kz_set_checked(handle_, static_cast<int>(index), checked ? 1 : 0);
+}
+
+ScreenRect WebDialogWindow::GetWindowRect() const {
+  std::array<int, 4> rect{};
+  kz_window_rect(handle_, rect.data());
+  return {rect[0], rect[1], rect[2], rect[3]};
+}
+
+void WebDialogWindow::MoveWindow(const ScreenRect& rect, bool) {
+  // The size is the template's; only the place changes.
+  kz_window_move(handle_, rect.left, rect.top);
+}
+
+void WebDialogWindow::Activate() {
+  if (kz_window_activate(handle_) == 0) FocusFirstTabStop();
+}
+
+void WebDialogWindow::SetAccessibleName(int id, std::string_view name, std::string_view description) {
+  kz_set_accessible_name(handle_, static_cast<int>(IndexOf(id)), Terminated(name).c_str(),
+                         Terminated(description).c_str());
+}
+
+void WebDialogWindow::EndModalLoop(int result) {
+  result_ = result;
+  ended_ = true;
+}
+
+void WebDialogWindow::Show() {
+  kz_window_show(handle_);
+}
+
+void WebDialogWindow::SetBlocked(bool blocked) {
+  blocked_ = blocked;
+  kz_window_block(handle_, blocked ? 1 : 0);
+}
+
+void WebDialogWindow::FocusFirstTabStop() {
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i].tabStop) {
+      Focus(i);
+      return;
+    }
+  }
+}
+
+void WebDialogWindow::Focus(std::size_t index) {
+  // A field entered from the keyboard has its whole text selected.
+  kz_focus(handle_, static_cast<int>(index), controls_[index].kind == ControlKind::Edit ? 1 : 0);
+}
+
+int WebDialogWindow::RunModalLoop() {
+  while (!ended_) {
+    const auto kind = static_cast<EventKind>(kz_next_event());
+    // What was meant for another window, one blocked or gone, is dropped.
+    if (kz_event_window() != handle_) continue;
+    Dispatch(kind, kz_event_value(), kz_event_shift() != 0);
+  }
+  return result_;
+}
+
+void WebDialogWindow::Dispatch(EventKind kind, int value, bool shift) {
+  const auto control = [this, value]() -> const Control* {
+    if (value < 0 || static_cast<std::size_t>(value) >= controls_.size()) return nullptr;
+    return &controls_[static_cast<std::size_t>(value)];
+  };
+  switch (kind) {
+    case EventKind::Change:
+      if (const Control* edit = control(); edit != nullptr && edit->kind == ControlKind::Edit)
+        site_.Command(edit->id, Notify::kChange);
+      return;
+    case EventKind::Click:
+      if (const Control* button = control(); button != nullptr && button->id != kStaticId)
+        site_.Command(button->id, Notify::kClicked);
+      return;
+    case EventKind::Key: OnKey(static_cast<WebKey>(value), shift); return;
+    // The close box is the cancel command; the dialog decides whether it ends.
+    case EventKind::Close: site_.Command(kIdCancel, Notify::kClicked); return;
+  }
+}
+
+void WebDialogWindow::OnKey(WebKey key, bool shift) {
+  const int focused = kz_focused_index(handle_);
+  switch (key) {
+    case WebKey::Tab: Tab(shift); return;
+    case WebKey::Enter: {
+      // Enter presses the focused push button, or else the default button.
+      int id = defaultId_;
+      if (focused >= 0) {
+        const Control& control = controls_[static_cast<std::size_t>(focused)];
+        if (control.kind == ControlKind::PushButton || control.kind == ControlKind::DefaultPushButton) id = control.id;
+      }
+      site_.Command(id, Notify::kClicked);
+      return;
+    }
+    case WebKey::Escape: site_.Command(kIdCancel, Notify::kClicked); return;
+    case WebKey::F1: return;
+    case WebKey::Left:
+    case WebKey::Up:
+    case WebKey::Right:
+    case WebKey::Down:
+      if (focused >= 0) MoveInGroup(static_cast<std::size_t>(focused), key == WebKey::Left || key == WebKey::Up);
+      return;
+  }
+}
+
+// Tab goes to the next tab stop in template order after the focused control,
+// whatever that control is, round the whole dialog; Shift+Tab goes back.
+void WebDialogWindow::Tab(bool backwards) {
+  const std::size_t count = controls_.size();
+  if (count == 0) return;
+  const int focused = kz_focused_index(handle_);
+  for (std::size_t step = 1; step <= count; ++step) {
+    std::size_t index;
+    if (focused < 0) {
+      index = backwards ? count - step : step - 1;
+    } else {
+      const auto from = static_cast<std::size_t>(focused);
+      index = backwards ? (from + count - step % count) % count : (from + step) % count;
+    }
+    if (controls_[index].tabStop) {
+      Focus(index);
+      return;
+    }
+  }
+}
+
+// The dialog manager's arrow keys: on a button, an arrow moves the focus to
+// the previous or next control of the button's group, round the group, and
+// a radio button reached this way is chosen as if clicked. Both radio groups
+// run on into the fields after them, so an arrow from the last rate button
+// goes on to the first operand's count.
+void WebDialogWindow::MoveInGroup(std::size_t from, bool previous) {
+  const std::size_t start = controls_[from].groupStart;
+  std::size_t end = from + 1;
+  while (end < controls_.size() && controls_[end].groupStart == start) ++end;
+  const std::size_t size = end - start;
+  for (std::size_t step = 1; step < size; ++step) {
+    const std::size_t offset = (from - start + (previous ? size - step : step)) % size;
+    const std::size_t index = start + offset;
+    const Control& candidate = controls_[index];
+    const bool focusable = candidate.kind == ControlKind::Edit || candidate.kind == ControlKind::AutoRadioButton ||
+                           candidate.kind == ControlKind::PushButton ||
+                           candidate.kind == ControlKind::DefaultPushButton;
+    if (!focusable) continue;
+    Focus(index);
+    if (candidate.kind == ControlKind::AutoRadioButton && kz_is_checked(handle_, static_cast<int>(index)) == 0) {
+      kz_set_checked(handle_, static_cast<int>(index), 1);
+      site_.Command(candidate.id, Notify::kClicked);
+    }
+    return;
+  }
+}
+
+}  // namespace kadenzo::web

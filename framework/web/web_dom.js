@@ -1,0 +1,484 @@
+// The web backend's side in the page: dialog windows as DOM elements, and
+// the queue that carries what the person does to the program's modal loop.
+//
+// A DOM listener never calls a dialog's handler itself. It queues the event
+// and, if the program is asleep waiting for one, wakes it: the program then
+// runs, on its own stack, until its loop waits again, and only then does the
+// listener return. So everything a key or click causes has happened by the
+// time the browser goes on with the next input, as on the desktop, and a
+// handler that runs a nested dialog can wait inside that dialog's loop.
+
+mergeInto(LibraryManager.library, {
+  $KZ: {
+    windows: {},  // by handle
+    stack: [],    // shown windows, innermost last
+    queue: [],
+    current: null,  // the event the program took last
+    wake: null,     // resumes the program while it waits for an event
+    ended: false,
+    idleWaiters: [],
+    desktop: null,
+    scale: 1,
+    desktopWidth: 0,
+    desktopHeight: 0,
+
+    // Keys the dialogs answer themselves, with the codes web_dialog.cpp knows.
+    keyCodes: {Tab: 1, Enter: 2, Escape: 3, F1: 4, ArrowLeft: 5, ArrowUp: 6, ArrowRight: 7, ArrowDown: 8},
+
+    post: function(windowHandle, kind, value, shift) {
+      if (KZ.ended) return;
+      KZ.queue.push({window: windowHandle, kind: kind, value: value, shift: shift ? 1 : 0});
+      if (KZ.wake !== null) {
+        var wake = KZ.wake;
+        KZ.wake = null;
+        wake();
+      }
+    },
+
+    // Resolves the promises of whoever waits for the program to have handled
+    // everything queued.
+    settle: function() {
+      var waiters = KZ.idleWaiters;
+      KZ.idleWaiters = [];
+      waiters.forEach(function(resolve) { resolve(); });
+    },
+
+    isIdle: function() { return KZ.ended || (KZ.wake !== null && KZ.queue.length === 0); },
+
+    top: function() { return KZ.stack.length ? KZ.stack[KZ.stack.length - 1] : null; },
+
+    // The control of a window that holds the keyboard focus, as its index.
+    focusedIndex: function(win) {
+      var active = document.activeElement;
+      if (!active || !win.frame.contains(active)) return -1;
+      for (var i = 0; i < win.controls.length; ++i) {
+        var element = win.controls[i];
+        if (element && (element === active || element.contains(active))) return i;
+      }
+      return -1;
+    },
+
+    ensureDesktop: function() {
+      if (KZ.desktop) return KZ.desktop;
+      var desktop = document.getElementById('kadenzo-desktop');
+      if (!desktop) {
+        desktop = document.createElement('div');
+        desktop.id = 'kadenzo-desktop';
+        document.body.appendChild(desktop);
+      }
+      KZ.desktop = desktop;
+      KZ.desktopWidth = window.innerWidth;
+      KZ.desktopHeight = window.innerHeight;
+      window.addEventListener('resize', KZ.layout);
+      // Keys go to the innermost window wherever the focus is, as keys go to
+      // the active window on a desktop.
+      document.addEventListener('keydown', KZ.onKeyDown, true);
+      return desktop;
+    },
+
+    // Scales the desktop down when the page is narrower than its widest
+    // window, and keeps the windows where they were relative to the page's
+    // centre when the page changes size.
+    layout: function() {
+      var widest = 0;
+      for (var handle in KZ.windows) widest = Math.max(widest, KZ.windows[handle].frame.offsetWidth);
+      var margin = 8;
+      var scale = widest > 0 ? Math.min(1, window.innerWidth / (widest + margin)) : 1;
+      var width = Math.floor(window.innerWidth / scale);
+      var height = Math.floor(window.innerHeight / scale);
+      var dx = Math.trunc(width / 2) - Math.trunc(KZ.desktopWidth / 2);
+      var dy = Math.trunc(height / 2) - Math.trunc(KZ.desktopHeight / 2);
+      if (dx !== 0 || dy !== 0) {
+        for (var h in KZ.windows) {
+          var frame = KZ.windows[h].frame;
+          frame.style.left = (frame.offsetLeft + dx) + 'px';
+          frame.style.top = (frame.offsetTop + dy) + 'px';
+        }
+      }
+      KZ.scale = scale;
+      KZ.desktopWidth = width;
+      KZ.desktopHeight = height;
+      var style = KZ.desktop.style;
+      style.width = width + 'px';
+      style.height = height + 'px';
+      style.transform = scale < 1 ? 'scale(' + scale + ')' : '';
+    },
+
+    onKeyDown: function(event) {
+      var win = KZ.top();
+      if (!win || KZ.ended) return;
+      var code = KZ.keyCodes[event.key];
+      if (event.key === 'F4' && event.altKey) {
+        // The window manager's Alt+F4 is the close box.
+        event.preventDefault();
+        KZ.post(win.handle, 4, 0, false);
+        return;
+      }
+      if (!code || event.altKey || event.ctrlKey || event.metaKey) return;
+      if (code >= 5) {
+        // Arrow keys are the dialog's own on buttons only; in a field they
+        // move the caret.
+        var index = KZ.focusedIndex(win);
+        var element = index >= 0 ? win.controls[index] : null;
+        if (!element || element.tagName === 'INPUT' && element.type === 'text') return;
+        if (event.shiftKey) return;
+      }
+      event.preventDefault();
+      KZ.post(win.handle, 3, code, event.shiftKey);
+    },
+
+    makeFrame: function(handle, caption, role) {
+      var frame = document.createElement('section');
+      frame.className = 'kz-window';
+      frame.setAttribute('role', role);
+      frame.setAttribute('aria-modal', 'true');
+      frame.setAttribute('aria-label', caption);
+      frame.style.visibility = 'hidden';
+      var bar = document.createElement('div');
+      bar.className = 'kz-caption';
+      var title = document.createElement('span');
+      title.className = 'kz-title';
+      title.textContent = caption;
+      var close = document.createElement('button');
+      close.type = 'button';
+      close.className = 'kz-close';
+      close.tabIndex = -1;
+      close.setAttribute('aria-label', 'Close');
+      close.addEventListener('click', function() { KZ.post(handle, 4, 0, false); });
+      bar.appendChild(title);
+      bar.appendChild(close);
+      var client = document.createElement('div');
+      client.className = 'kz-client';
+      frame.appendChild(bar);
+      frame.appendChild(client);
+      // A click on the face or the caption leaves the focus where it was,
+      // as a click on a dialog's face does.
+      frame.addEventListener('mousedown', function(event) {
+        var target = event.target;
+        if (target === frame || target === client || bar.contains(target) || target.classList.contains('kz-static'))
+          event.preventDefault();
+      });
+      return {frame: frame, client: client};
+    },
+
+    labelText: function(text) { return text.split('&&').join('&'); },
+  },
+
+  // Dialog units from the dialog font, by the rule the desktops use: four
+  // across the average width of the letters, eight down the font's height.
+  // Returns the width unit in the low 16 bits and the height unit above.
+  kz_measure_units__deps: ['$KZ'],
+  kz_measure_units: function(fontName, points) {
+    KZ.ensureDesktop();
+    var canvas = document.createElement('canvas');
+    var context = canvas.getContext('2d');
+    context.font = points + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    var metrics = context.measureText('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz');
+    var letters = Math.round(metrics.width);
+    var height = Math.round(metrics.fontBoundingBoxAscent) + Math.round(metrics.fontBoundingBoxDescent);
+    var unitX = Math.max(1, Math.floor((letters + 26) / 52));
+    var unitY = Math.max(1, height);
+    return unitX | (unitY << 16);
+  },
+
+  // Pixel width of a text in the dialog font, for boxes sized to their text.
+  kz_text_width__deps: ['$KZ'],
+  kz_text_width: function(fontName, points, text) {
+    var context = document.createElement('canvas').getContext('2d');
+    context.font = points + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    var widest = 0;
+    UTF8ToString(text).split('\n').forEach(function(line) {
+      widest = Math.max(widest, context.measureText(line).width);
+    });
+    return Math.ceil(widest);
+  },
+
+  kz_window_create__deps: ['$KZ'],
+  kz_window_create: function(handle, caption, fontName, points, width, height, alert) {
+    if (typeof document === 'undefined' || !document.body) return 0;
+    var desktop = KZ.ensureDesktop();
+    var made = KZ.makeFrame(handle, UTF8ToString(caption), alert ? 'alertdialog' : 'dialog');
+    made.client.style.width = width + 'px';
+    made.client.style.height = height + 'px';
+    made.client.style.font = points + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    KZ.windows[handle] = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null};
+    desktop.appendChild(made.frame);
+    KZ.layout();
+    return 1;
+  },
+
+  // kind: 0 radio button, 1 edit, 2 push button, 3 default push button,
+  // 4 label, 5 group frame, 6 icon (the ControlKind order).
+  kz_control_create__deps: ['$KZ'],
+  kz_control_create: function(handle, index, kind, id, text, x, y, width, height, flags, group, centred) {
+    var win = KZ.windows[handle];
+    var label = KZ.labelText(UTF8ToString(text));
+    var element;
+    var readOnly = (flags & 16) !== 0;
+    if (kind === 0) {
+      element = document.createElement('label');
+      element.className = 'kz-radio';
+      var input = document.createElement('input');
+      input.type = 'radio';
+      input.name = 'kz' + handle + 'g' + group;
+      input.tabIndex = -1;
+      input.addEventListener('click', function() { KZ.post(handle, 2, index, false); });
+      var span = document.createElement('span');
+      span.textContent = label;
+      element.appendChild(input);
+      element.appendChild(span);
+    } else if (kind === 1) {
+      element = document.createElement('input');
+      element.type = 'text';
+      element.className = readOnly ? 'kz-edit kz-readonly' : 'kz-edit';
+      element.readOnly = readOnly;
+      element.tabIndex = -1;
+      element.autocomplete = 'off';
+      element.spellcheck = false;
+      element.setAttribute('inputmode', 'numeric');
+      if ((flags & 4) === 0) element.classList.add('kz-borderless');
+      element.addEventListener('input', function() { KZ.post(handle, 1, index, false); });
+      // A field holds one line: of a paste of several, only the first goes
+      // in, as into a single-line edit control. The browser would join the
+      // lines instead.
+      element.addEventListener('paste', function(event) {
+        var data = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
+        if (!/[\r\n]/.test(data)) return;
+        event.preventDefault();
+        if (element.readOnly) return;
+        var line = data.split(/\r\n|\r|\n/)[0];
+        var before = element.value;
+        element.setRangeText(line, element.selectionStart, element.selectionEnd, 'end');
+        if (element.value !== before) KZ.post(handle, 1, index, false);
+      });
+    } else if (kind === 2 || kind === 3) {
+      element = document.createElement('button');
+      element.type = 'button';
+      element.className = kind === 3 ? 'kz-button kz-default' : 'kz-button';
+      element.tabIndex = -1;
+      element.textContent = label;
+      element.addEventListener('click', function() { KZ.post(handle, 2, index, false); });
+    } else if (kind === 4) {
+      element = document.createElement('div');
+      element.className = centred ? 'kz-label kz-static kz-centred' : 'kz-label kz-static';
+      element.textContent = label;
+    } else if (kind === 5) {
+      element = document.createElement('div');
+      element.className = 'kz-rule kz-static';
+      element.setAttribute('role', 'presentation');
+    } else {
+      element = document.createElement('canvas');
+      element.className = 'kz-icon kz-static';
+      element.setAttribute('role', 'img');
+      // An icon control sizes itself to its icon.
+      width = 32;
+      height = 32;
+    }
+    element.style.left = x + 'px';
+    element.style.top = y + 'px';
+    element.style.width = width + 'px';
+    element.style.height = height + 'px';
+    if (id !== -1) element.setAttribute('data-control-id', String(id));
+    win.controls[index] = element;
+    return element;
+  },
+
+  kz_controls_done__deps: ['$KZ'],
+  kz_controls_done: function(handle, order, count) {
+    // Screen readers walk the elements in document order: reading order, top
+    // to bottom and left to right. The tab order is the template's, kept by
+    // the program.
+    var win = KZ.windows[handle];
+    for (var i = 0; i < count; ++i) {
+      var element = win.controls[HEAP32[(order >> 2) + i]];
+      if (element) win.client.appendChild(element);
+    }
+  },
+
+  kz_icon_pixels__deps: ['$KZ'],
+  kz_icon_pixels: function(handle, index, pixels, width, height) {
+    var canvas = KZ.windows[handle].controls[index];
+    canvas.width = width;
+    canvas.height = height;
+    var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4).slice(), width, height);
+    canvas.getContext('2d').putImageData(image, 0, 0);
+  },
+
+  kz_window_destroy__deps: ['$KZ'],
+  kz_window_destroy: function(handle) {
+    var win = KZ.windows[handle];
+    if (!win) return;
+    win.frame.remove();
+    delete KZ.windows[handle];
+    KZ.stack = KZ.stack.filter(function(w) { return w !== win; });
+  },
+
+  kz_window_show__deps: ['$KZ'],
+  kz_window_show: function(handle) {
+    var win = KZ.windows[handle];
+    win.frame.style.visibility = '';
+    KZ.stack.push(win);
+  },
+
+  // While a window it owns runs, a window takes no clicks or keys.
+  kz_window_block__deps: ['$KZ'],
+  kz_window_block: function(handle, blocked) {
+    var win = KZ.windows[handle];
+    if (blocked) {
+      var index = KZ.focusedIndex(win);
+      win.saved = index >= 0 ? win.controls[index] : null;
+      win.frame.inert = true;
+    } else {
+      win.frame.inert = false;
+    }
+  },
+
+  // Gives the window the focus back where it was when it lost it; returns
+  // false if it had none there.
+  kz_window_activate__deps: ['$KZ'],
+  kz_window_activate: function(handle) {
+    var win = KZ.windows[handle];
+    var saved = win.saved;
+    win.saved = null;
+    if (!saved || !saved.isConnected) return 0;
+    (saved.tagName === 'LABEL' ? saved.querySelector('input') : saved).focus();
+    return 1;
+  },
+
+  kz_window_rect__deps: ['$KZ'],
+  kz_window_rect: function(handle, out) {
+    var frame = KZ.windows[handle].frame;
+    HEAP32[out >> 2] = frame.offsetLeft;
+    HEAP32[(out >> 2) + 1] = frame.offsetTop;
+    HEAP32[(out >> 2) + 2] = frame.offsetLeft + frame.offsetWidth;
+    HEAP32[(out >> 2) + 3] = frame.offsetTop + frame.offsetHeight;
+  },
+
+  kz_window_move__deps: ['$KZ'],
+  kz_window_move: function(handle, left, top) {
+    var frame = KZ.windows[handle].frame;
+    frame.style.left = left + 'px';
+    frame.style.top = top + 'px';
+  },
+
+  kz_desktop_rect__deps: ['$KZ'],
+  kz_desktop_rect: function(out) {
+    KZ.ensureDesktop();
+    HEAP32[out >> 2] = 0;
+    HEAP32[(out >> 2) + 1] = 0;
+    HEAP32[(out >> 2) + 2] = KZ.desktopWidth;
+    HEAP32[(out >> 2) + 3] = KZ.desktopHeight;
+  },
+
+  // The text of a control as UTF-8, into a buffer of size bytes; returns the
+  // text's whole length, so that a caller with too small a buffer can ask
+  // again.
+  kz_get_text__deps: ['$KZ'],
+  kz_get_text: function(handle, index, buffer, size) {
+    var element = KZ.windows[handle].controls[index];
+    var text = element.tagName === 'INPUT' ? element.value
+             : element.tagName === 'LABEL' ? element.querySelector('span').textContent
+             : element.textContent;
+    var length = lengthBytesUTF8(text);
+    if (length < size) stringToUTF8(text, buffer, size);
+    return length;
+  },
+
+  kz_set_text__deps: ['$KZ'],
+  kz_set_text: function(handle, index, text) {
+    var element = KZ.windows[handle].controls[index];
+    var value = UTF8ToString(text);
+    if (element.tagName === 'INPUT') {
+      // Writing the same text again would move the caret for nothing.
+      if (element.value !== value) element.value = value;
+    } else if (element.tagName === 'LABEL') {
+      element.querySelector('span').textContent = KZ.labelText(value);
+    } else {
+      element.textContent = KZ.labelText(value);
+    }
+  },
+
+  kz_is_checked__deps: ['$KZ'],
+  kz_is_checked: function(handle, index) {
+    var input = KZ.windows[handle].controls[index].querySelector('input');
+    return input && input.checked ? 1 : 0;
+  },
+
+  kz_set_checked__deps: ['$KZ'],
+  kz_set_checked: function(handle, index, checked) {
+    KZ.windows[handle].controls[index].querySelector('input').checked = !!checked;
+  },
+
+  kz_set_accessible_name__deps: ['$KZ'],
+  kz_set_accessible_name: function(handle, index, name, description) {
+    var element = KZ.windows[handle].controls[index];
+    element.setAttribute('aria-label', UTF8ToString(name));
+    var text = UTF8ToString(description);
+    if (text) element.setAttribute('aria-description', text);
+  },
+
+  kz_focus__deps: ['$KZ'],
+  kz_focus: function(handle, index, selectAll) {
+    var element = KZ.windows[handle].controls[index];
+    var target = element.tagName === 'LABEL' ? element.querySelector('input') : element;
+    target.focus();
+    if (selectAll && target.tagName === 'INPUT' && target.type === 'text') target.setSelectionRange(0, target.value.length);
+  },
+
+  kz_focused_index__deps: ['$KZ'],
+  kz_focused_index: function(handle) {
+    return KZ.focusedIndex(KZ.windows[handle]);
+  },
+
+  kz_set_colours: function(face, text) {
+    var root = document.documentElement.style;
+    root.setProperty('--kz-face', UTF8ToString(face));
+    root.setProperty('--kz-text', UTF8ToString(text));
+  },
+
+  // Waits until the person does something; returns the event's kind. While
+  // it waits, the program's stack is put aside and the browser runs.
+  kz_next_event__deps: ['$KZ'],
+  kz_next_event: function() {
+    return Asyncify.handleSleep(function(wakeUp) {
+      function take() {
+        KZ.current = KZ.queue.shift();
+        wakeUp(KZ.current.kind);
+      }
+      if (KZ.queue.length) {
+        take();
+        return;
+      }
+      KZ.wake = take;
+      KZ.settle();
+    });
+  },
+
+  kz_event_window__deps: ['$KZ'],
+  kz_event_window: function() { return KZ.current.window; },
+  kz_event_value__deps: ['$KZ'],
+  kz_event_value: function() { return KZ.current.value; },
+  kz_event_shift__deps: ['$KZ'],
+  kz_event_shift: function() { return KZ.current.shift; },
+
+  // The program's entry has returned: what is queued is dropped, and the
+  // page is told.
+  kz_program_ended__deps: ['$KZ'],
+  kz_program_ended: function(code) {
+    KZ.ended = true;
+    KZ.queue = [];
+    KZ.wake = null;
+    KZ.settle();
+    if (Module['onProgramEnded']) Module['onProgramEnded'](code);
+  },
+
+  // The entry starts (again): events are taken from now on.
+  kz_program_started__deps: ['$KZ'],
+  kz_program_started: function() {
+    KZ.ended = false;
+    KZ.queue = [];
+    Module['whenIdle'] = function() {
+      return KZ.isIdle() ? Promise.resolve() : new Promise(function(resolve) { KZ.idleWaiters.push(resolve); });
+    };
+  },
+});

@@ -1,0 +1,67 @@
+// Assembles the static site: the page with the dialogs' styles in it, the
+// program (.js and .wasm), the icons drawn from the XPM, the web app manifest
+// and the service worker that keeps all of them for offline use.
+//   node assemble_site.mjs --out DIR --program kadenzo.js --page index.html
+//        --styles web_dialog.css --worker service-worker.js --icon kadenzo.xpm --version X.Y.Z
+import {createHash} from 'node:crypto';
+import {copyFileSync, mkdirSync, readFileSync, readdirSync, renameSync, rmSync, writeFileSync} from 'node:fs';
+import {basename, dirname, join} from 'node:path';
+import {decodeXpm, png, xpmRows} from './xpm_png.mjs';
+
+const options = {};
+for (let i = 2; i < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+for (const name of ['out', 'program', 'page', 'styles', 'worker', 'icon', 'version']) {
+  if (!options[name]) throw new Error(`assemble_site: --${name} is missing`);
+}
+
+// Built beside the site and put in its place at the end, so that a failed
+// assembly never leaves half a site behind.
+const out = options.out;
+const staging = out + '.new';
+rmSync(staging, {recursive: true, force: true});
+mkdirSync(staging, {recursive: true});
+const files = new Map();  // name -> contents
+const add = (name, contents) => files.set(name, contents);
+
+const program = options.program;
+const wasm = join(dirname(program), basename(program, '.js') + '.wasm');
+add('kadenzo.js', readFileSync(program));
+add('kadenzo.wasm', readFileSync(wasm));
+
+const image = decodeXpm(xpmRows(readFileSync(options.icon, 'utf8')));
+const icons = [32, 192, 512].map((size) => {
+  if (size % image.width !== 0) throw new Error(`the icon cannot be drawn at ${size} by whole pixels`);
+  add(`icon-${size}.png`, png(image, size / image.width));
+  return {src: `icon-${size}.png`, sizes: `${size}x${size}`, type: 'image/png'};
+});
+
+add('manifest.webmanifest', Buffer.from(JSON.stringify({
+  name: 'Kadenzo',
+  short_name: 'Kadenzo',
+  description: 'Time codes and frame counts, converted, added and subtracted exactly.',
+  id: './',
+  start_url: './',
+  scope: './',
+  display: 'standalone',
+  background_color: '#008080',
+  theme_color: '#008080',
+  icons: icons.map((icon) => ({...icon, purpose: 'any'})),
+}, null, 2) + '\n'));
+
+const page = readFileSync(options.page, 'utf8');
+if (!page.includes('/*@STYLES@*/')) throw new Error('the page has no place for the styles');
+add('index.html', Buffer.from(page.replace('/*@STYLES@*/', () => readFileSync(options.styles, 'utf8'))));
+
+// The cache's name changes with every file it keeps.
+const hash = createHash('sha256');
+for (const [name, contents] of [...files].sort()) hash.update(name).update(contents);
+const cached = ['./', ...[...files.keys()].sort()];
+const worker = readFileSync(options.worker, 'utf8')
+  .replace("'@CACHE@'", () => JSON.stringify(`kadenzo-${options.version}-${hash.digest('hex').slice(0, 12)}`))
+  .replace('@FILES@', () => JSON.stringify(cached));
+add('service-worker.js', Buffer.from(worker));
+
+for (const [name, contents] of files) writeFileSync(join(staging, name), contents);
+rmSync(out, {recursive: true, force: true});
+renameSync(staging, out);
+console.log(`site: ${readdirSync(out).length} files in ${out}`);
