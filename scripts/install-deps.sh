@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian or Ubuntu packages the build and the tests need, and
 # only those that are missing.
-# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows] [windows-build] [packaging] [i386-emulation]
+# Usage: install-deps.sh [desktop] [screenshot] [tests] [windows] [windows-build] [packaging] [i386-emulation] [web]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config file)
@@ -16,6 +16,14 @@ for group in "$@"; do
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;
+    # The browser program and its tests: Emscripten, headless Chromium, and
+    # Node for both (a Node that did not come from Debian is kept, with its
+    # own npm).
+    web)
+      packages+=(emscripten chromium)
+      command -v node >/dev/null || packages+=(nodejs)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     *) echo "install-deps: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -16,6 +16,7 @@ mergeInto(LibraryManager.library, {
     current: null,  // the event the program took last
     wake: null,     // resumes the program while it waits for an event
     ended: false,
+    readyMarked: false,
     idleWaiters: [],
     desktop: null,
     scale: 1,
@@ -341,7 +342,7 @@ mergeInto(LibraryManager.library, {
     var saved = win.saved;
     win.saved = null;
     if (!saved || !saved.isConnected) return 0;
-    (saved.tagName === 'LABEL' ? saved.querySelector('input') : saved).focus();
+    (saved.tagName === 'LABEL' ? saved.querySelector('input') : saved).focus({preventScroll: true});
     return 1;
   },
 
@@ -421,7 +422,7 @@ mergeInto(LibraryManager.library, {
   kz_focus: function(handle, index, selectAll) {
     var element = KZ.windows[handle].controls[index];
     var target = element.tagName === 'LABEL' ? element.querySelector('input') : element;
-    target.focus();
+    target.focus({preventScroll: true});
     if (selectAll && target.tagName === 'INPUT' && target.type === 'text') target.setSelectionRange(0, target.value.length);
   },
 
@@ -450,6 +451,12 @@ mergeInto(LibraryManager.library, {
         return;
       }
       KZ.wake = take;
+      // The first wait is the moment the program is ready for the person:
+      // marked on the page's timeline for whoever measures the start.
+      if (!KZ.readyMarked && typeof performance !== 'undefined' && performance.mark) {
+        KZ.readyMarked = true;
+        performance.mark('kadenzo-ready');
+      }
       KZ.settle();
     });
   },
