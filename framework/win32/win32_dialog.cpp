@@ -294,7 +294,12 @@ std::string Win32DialogWindow::GetItemText(int id) const {
 }
 
 void Win32DialogWindow::SetItemText(int id, std::string_view text) {
-  Control(id);
+  // A field that shows the text already is left alone, as a Qt field is:
+  // writing it again would report a change that is none, and the handler of
+  // that change would write its row and the result again. The calculator's
+  // first fill-in is four writes in five of that kind, each a round through
+  // the edit control's text layout.
+  if (GetItemText(id) == text) return;
   const std::string terminated(text);
   if (!SetDlgItemTextA(hwnd_, id, terminated.c_str())) throw CResourceException("the control's text cannot be set");
 }

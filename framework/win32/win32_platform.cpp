@@ -86,11 +86,9 @@ void Initialise(const char* /*programName*/, const ResourceTable& /*resources*/)
   // No "insert a disk" or "file not found" boxes from the system: the
   // program reports its own failures.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  static bool controlsReady = false;
-  if (!controlsReady) {
-    InitCommonControls();
-    controlsReady = true;
-  }
+  // The dialogs are made of the system's own buttons, edit fields and
+  // labels, so the common controls library is never loaded: it would cost
+  // every start its load and its class registrations.
 }
 
 int RunModal(const DialogTemplate& dialog, DialogWindow* owner, DialogSite& site) {
