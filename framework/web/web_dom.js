@@ -74,6 +74,12 @@ mergeInto(LibraryManager.library, {
       // Keys go to the innermost window wherever the focus is, as keys go to
       // the active window on a desktop.
       document.addEventListener('keydown', KZ.onKeyDown, true);
+      // A click outside the innermost window, on a window it blocks or on
+      // the page, leaves the focus where it is.
+      document.addEventListener('mousedown', function(event) {
+        var win = KZ.top();
+        if (win && !win.frame.contains(event.target)) event.preventDefault();
+      }, true);
       return desktop;
     },
 
@@ -113,6 +119,10 @@ mergeInto(LibraryManager.library, {
         // The window manager's Alt+F4 is the close box.
         event.preventDefault();
         KZ.post(win.handle, 4, 0, false);
+        return;
+      }
+      if (!code && KZ.caretKeys[event.key] && !event.altKey && !event.ctrlKey && !event.metaKey) {
+        KZ.moveCaret(event);
         return;
       }
       if (!code || event.altKey || event.ctrlKey || event.metaKey) return;
@@ -162,7 +172,46 @@ mergeInto(LibraryManager.library, {
       return {frame: frame, client: client};
     },
 
+    caretKeys: {Home: 1, End: 1, ArrowLeft: 1, ArrowRight: 1},
+
+    // A read-only field keeps a caret and a selection that the keys move,
+    // so that its text can be selected from the keyboard and copied, as in
+    // a read-only edit control; the browser moves neither in such a field.
+    moveCaret: function(event) {
+      var field = event.target;
+      if (!field || field.tagName !== 'INPUT' || field.type !== 'text' || !field.readOnly) return;
+      event.preventDefault();
+      var backward = field.selectionDirection === 'backward';
+      var start = field.selectionStart;
+      var end = field.selectionEnd;
+      var anchor = backward ? end : start;
+      var focus = backward ? start : end;
+      var length = field.value.length;
+      var key = event.key;
+      if (key === 'Home') focus = 0;
+      else if (key === 'End') focus = length;
+      else if (key === 'ArrowLeft') focus = !event.shiftKey && start !== end ? start : Math.max(0, focus - 1);
+      else focus = !event.shiftKey && start !== end ? end : Math.min(length, focus + 1);
+      if (!event.shiftKey) anchor = focus;
+      field.setSelectionRange(Math.min(anchor, focus), Math.max(anchor, focus), focus < anchor ? 'backward' : 'forward');
+    },
+
     labelText: function(text) { return text.split('&&').join('&'); },
+
+    // Centres a button's or label's text on a whole pixel, as the dialog
+    // manager draws it: text centred by the browser between fractional
+    // edges is smeared over two columns of pixels.
+    centre: function(win, element) {
+      if (!win.measure) {
+        win.measure = document.createElement('canvas').getContext('2d');
+        win.measure.font = win.client.style.font;
+      }
+      var text = element.tagName === 'LABEL' ? element.querySelector('span').textContent : element.textContent;
+      var width = Math.ceil(win.measure.measureText(text).width);
+      element.style.textAlign = 'left';
+      element.style.paddingLeft = Math.max(0, Math.floor((parseInt(element.style.width, 10) - width) / 2)) + 'px';
+      element.style.paddingRight = '0';
+    },
   },
 
   // Dialog units from the dialog font, by the rule the desktops use: four
@@ -281,6 +330,7 @@ mergeInto(LibraryManager.library, {
     element.style.height = height + 'px';
     if (id !== -1) element.setAttribute('data-control-id', String(id));
     win.controls[index] = element;
+    if (kind === 2 || kind === 3 || (kind === 4 && centred)) KZ.centre(win, element);
     return element;
   },
 
@@ -396,6 +446,7 @@ mergeInto(LibraryManager.library, {
       element.querySelector('span').textContent = KZ.labelText(value);
     } else {
       element.textContent = KZ.labelText(value);
+      if (element.tagName === 'BUTTON' || element.classList.contains('kz-centred')) KZ.centre(KZ.windows[handle], element);
     }
   },
 

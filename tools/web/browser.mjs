@@ -26,7 +26,6 @@ export async function launchChromium({width = 1280, height = 800} = {}) {
     '--metrics-recording-only',
     '--password-store=basic',
     '--hide-scrollbars',
-    '--font-render-hinting=none',
     `--user-data-dir=${profile}`,
     `--window-size=${width},${height}`,
   ];
