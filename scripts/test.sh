@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the Linux
-# program and its tests, the exhaustive conversion check, the fuzzer for a
-# bounded time, the sanitizer build of the tests, and the Windows program
+# program and its tests, the browser program's site with the same dialog
+# tests in headless Chromium, the exhaustive conversion check, the fuzzer for
+# a bounded time, the sanitizer build of the tests, and the Windows program
 # with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh desktop tests packaging
+scripts/install-deps.sh desktop tests packaging web
+scripts/lib/node-modules.sh
+
+# The browser program's site, which the Linux build's web tests load in
+# headless Chromium.
+echo "== Web build"
+cmake --preset web
+cmake --build --preset web
 
 echo "== Linux build and tests"
 cmake --preset ci
