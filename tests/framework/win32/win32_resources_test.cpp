@@ -1,6 +1,7 @@
 // What only the Windows build has: the resources compiled into KADENZO.EXE
 // as Windows itself reads them, the colour answers of live dialogs and
-// message boxes, and the start-up's names.
+// message boxes, the start-up's names, and the calculator's layout at the
+// screen's DPI.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,6 +19,7 @@
 #include "framework/win32/win32_api.h"
 #include "framework/win32/win32_dialog.h"
 #include "framework/win_app.h"
+#include "ui/dialog_templates.h"
 #include "ui/resource_ids.h"
 // clang-format off
 #include <oleacc.h>
@@ -211,6 +213,21 @@ TEST_F(ProgramModule, IconIsTheXpmAs32By32In16Colours) {
   if (icon != nullptr) DestroyIcon(icon);
 }
 
+// The manifest as the loader reads it, from the resource it looks for.
+TEST_F(ProgramModule, ManifestAsksForPerMonitorDpiAndTheCallersRightsAndKeepsTheClassicControls) {
+  const HRSRC resource = FindResourceA(module_, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(resource, nullptr) << "no application manifest where the loader looks for one";
+  const auto* data = static_cast<const char*>(LockResource(LoadResource(module_, resource)));
+  ASSERT_NE(data, nullptr);
+  const std::string manifest(data, SizeofResource(module_, resource));
+  EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+  // Common Controls 6 would draw every button and field in the desktop's
+  // visual style.
+  EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
+}
+
 TEST(Win32StartTest, ModuleBaseNameDropsTheDirectoryAndTheExtension) {
   EXPECT_EQ(backend::ModuleBaseName(), "kadenzo_win32_resources_test");
 }
@@ -385,6 +402,75 @@ TEST(Win32AccessibilityTest, AFieldSpeaksTheNameTheDialogGaveIt) {
   }
   EXPECT_EQ(site.name, "Editable field");
   EXPECT_EQ(site.description, "What the field holds");
+}
+
+// The calculator as the dialog manager lays it out in this process, which
+// carries KADENZO.EXE's resources and so its manifest.
+class LayoutSite : public DialogSite {
+ public:
+  UINT dpi = 0;
+  RECT client{};
+  DPI_AWARENESS awareness = DPI_AWARENESS_INVALID;
+
+  bool InitDialog(DialogWindow& window) override {
+    const HWND hwnd = static_cast<win32::Win32DialogWindow&>(window).Handle();
+    dpi = GetDpiForWindow(hwnd);
+    GetClientRect(hwnd, &client);
+    awareness = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(hwnd));
+    window.EndModalLoop(1);
+    return true;
+  }
+  void Command(int, std::uint16_t) override {}
+  void Detach() override {}
+};
+
+// The dialog's size at 96 DPI: its template in dialog units, a dialog unit
+// being a quarter of the template font's average character width across
+// and an eighth of its height down, the font at its point size at 96 DPI.
+SIZE SizeAt96Dpi(const DialogTemplate& dialog) {
+  const HDC screen = GetDC(nullptr);
+  const std::string face(dialog.fontName);
+  const HFONT font = CreateFontA(-MulDiv(dialog.fontPoints, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, 0, 0, 0, 0, face.c_str());
+  const HGDIOBJ previous = SelectObject(screen, font);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(screen, &metrics);
+  constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  SIZE letters{};
+  GetTextExtentPoint32A(screen, kLetters, 52, &letters);
+  SelectObject(screen, previous);
+  DeleteObject(font);
+  ReleaseDC(nullptr, screen);
+  const int unitX = (letters.cx / 26 + 1) / 2;
+  return {MulDiv(dialog.width, unitX, 4), MulDiv(dialog.height, static_cast<int>(metrics.tmHeight), 8)};
+}
+
+// KADENZO_TEST_DPI names the DPI the desktop is set to, where a run is meant
+// for one: the test then fails if it finds another.
+TEST(Win32DpiTest, TheCalculatorIsLaidOutAtTheScreensDpiByAProgramThatScalesItself) {
+  backend::Initialise("test", {});
+  LayoutSite site;
+  EXPECT_EQ(backend::RunModal(kCalculatorTemplate, nullptr, site), 1);
+  // Windows lays out a program that does not declare this at 96 DPI and
+  // stretches its window. (Wine takes every program for per-monitor aware
+  // and lays every one out at the desktop's DPI, so there it is the
+  // manifest test above that finds a missing declaration.)
+  EXPECT_EQ(site.awareness, DPI_AWARENESS_PER_MONITOR_AWARE);
+  if (const char* wanted = std::getenv("KADENZO_TEST_DPI"); wanted != nullptr && *wanted != 0) {
+    EXPECT_EQ(site.dpi, static_cast<UINT>(std::atoi(wanted)));
+  }
+  // The dialog font does not grow in exact proportion to the DPI, so
+  // neither does the window: at 192 DPI it is 1.85 to 2 times as large.
+  const SIZE base = SizeAt96Dpi(kCalculatorTemplate);
+  const double scale = site.dpi / 96.0;
+  const double across = (site.client.right - site.client.left) / static_cast<double>(base.cx);
+  const double down = (site.client.bottom - site.client.top) / static_cast<double>(base.cy);
+  std::printf("at %u DPI the calculator's client area is %ldx%ld, %.2fx%.2f its %ldx%ld at 96 DPI\n", site.dpi,
+              site.client.right, site.client.bottom, across, down, base.cx, base.cy);
+  EXPECT_GT(across, 0.85 * scale);
+  EXPECT_LT(across, 1.1 * scale);
+  EXPECT_GT(down, 0.85 * scale);
+  EXPECT_LT(down, 1.1 * scale);
 }
 
 // The message box test's program: one box, then the end.
