@@ -11,8 +11,8 @@ for group in "$@"; do
     screenshot) packages+=(xvfb xauth x11-utils xdotool imagemagick) ;;
     tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip
                        desktop-file-utils appstream) ;;
-    windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth) ;;
-    windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file) ;;
+    windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth wixl) ;;
+    windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file wixl) ;;
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;

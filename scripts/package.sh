@@ -5,6 +5,11 @@
 #   kadenzo-VERSION-windows-x86.zip    KADENZO.EXE with README.txt and
 #                                      LICENSE.txt, from preset windows, when
 #                                      the presets have one
+#   kadenzo-VERSION-windows-x86.msi    the Windows installer of the same three
+#                                      files, made by wixl in the windows
+#                                      build (packaging/windows); the Windows
+#                                      tests install, start and remove it
+#                                      under Wine
 # Usage: package.sh [--check]
 #   --check  also installs the .deb with apt-get, starts kadenzo from it and
 #            removes it again (changes this machine: needs root or sudo, and
@@ -69,7 +74,7 @@ if ! cmake --list-presets 2>/dev/null | grep -q '"windows"'; then
 fi
 scripts/install-deps.sh windows packaging
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target kadenzo_win32
+cmake --build --preset windows --target kadenzo_win32 kadenzo_msi
 program=build/windows/app/KADENZO.EXE
 [ -f "$program" ] || program=$(find build/windows -name KADENZO.EXE -type f | head -n 1)
 [ -n "$program" ] || { echo "the windows build made no KADENZO.EXE" >&2; exit 1; }
@@ -96,3 +101,9 @@ rm -f "$zip"
 (cd "$staging" && zip -q -X "$zip" KADENZO.EXE && zip -q -X -l "$zip" README.txt LICENSE.txt)
 echo "== $zip"
 unzip -l "$zip"
+
+msi=build/windows/packaging/windows/kadenzo-$version-windows-x86.msi
+[ -f "$msi" ] || { echo "the windows build made no $msi" >&2; exit 1; }
+cp "$msi" "$out/"
+echo "== $out/$(basename "$msi")"
+file -b "$out/$(basename "$msi")"

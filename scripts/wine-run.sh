@@ -13,7 +13,9 @@ export WINEDEBUG=${KADENZO_WINEDEBUG:--all}
 export WINEARCH=win32
 # No offers to install Mono or Gecko: the programs need neither. No debugger
 # either: a crash ends the program at once instead of leaving it waiting.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# And no menu entries on this machine's desktop for the shortcuts an
+# installer makes inside the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 # Where 32-bit x86 code only runs emulated (see windows.sh), qemu gives the
 # program 2 GiB and the page above, where Wine keeps its shared data. With
 # the whole 4 GiB Wine spends a minute and more probing the upper half of the
