@@ -134,6 +134,10 @@ void Initialise(const char* programName, const ResourceTable& resources) {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   // Every window of the program takes it, the dialogs included.
   QApplication::setWindowIcon(qt::Platform::ApplicationIcon());
+  // A Wayland compositor knows a window's program only by this name: it
+  // finds the desktop entry by it, and with that the icon and the name the
+  // window is shown and grouped under.
+  QGuiApplication::setDesktopFileName(QStringLiteral(KADENZO_APP_ID));
 }
 
 int RunModal(const DialogTemplate& dialog, DialogWindow* owner, DialogSite& site) {

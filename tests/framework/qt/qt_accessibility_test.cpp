@@ -1,9 +1,11 @@
 // What a screen reader gets from the calculator through Qt's accessibility
-// interface, and how the dialogs look at twice the screen scale.
+// interface, how the dialogs look at twice the screen scale, and the name the
+// program gives the desktop.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -102,6 +104,18 @@ TEST(AccessibilityTest, TheAboutBoxReadsInItsOnScreenOrder) {
     EXPECT_EQ(read[5], "LD/CD/SMPTE time & frames.");
     // The labels placed lower in the template's middle come in screen order.
     EXPECT_EQ(read[13], "\"Every frame counts.\"");  // the motto, last on screen
+  });
+}
+
+// A Wayland compositor matches the window to a desktop entry, and so to its
+// icon and name, by the name the program tells the toolkit: it must be the
+// entry the program ships with.
+TEST(DesktopEntryTest, TheProgramNamesTheDesktopEntryItShipsWith) {
+  RunProgram([](DialogDriver&) {
+    const QString name = OnUiThread([] { return QGuiApplication::desktopFileName(); });
+    EXPECT_EQ(name.toStdString(), "io.github.kadenzo.Kadenzo");
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral(KADENZO_DESKTOP_ENTRIES "/") + name + QStringLiteral(".desktop")))
+        << name.toStdString() << ".desktop is not among the desktop entries in packaging/linux";
   });
 }
 
