@@ -16,11 +16,12 @@ for group in "$@"; do
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;
-    # The browser program and its tests: Emscripten, headless Chromium, and
+    # The browser program and its tests: Emscripten, headless Chromium with
+    # the font its pages fall back to (the tests read painted pixels), and
     # Node for both (a Node that did not come from Debian is kept, with its
     # own npm).
     web)
-      packages+=(emscripten chromium)
+      packages+=(emscripten chromium fonts-dejavu-core)
       command -v node >/dev/null || packages+=(nodejs)
       command -v npm >/dev/null || packages+=(npm)
       ;;
