@@ -328,7 +328,9 @@ mergeInto(LibraryManager.library, {
     element.style.top = y + 'px';
     element.style.width = width + 'px';
     element.style.height = height + 'px';
-    if (id !== -1) element.setAttribute('data-control-id', String(id));
+    // The id goes on the control itself: a radio button's input, whose
+    // checked state it is, rather than the label around it.
+    if (id !== -1) (kind === 0 ? element.querySelector('input') : element).setAttribute('data-control-id', String(id));
     win.controls[index] = element;
     if (kind === 2 || kind === 3 || (kind === 4 && centred)) KZ.centre(win, element);
     return element;

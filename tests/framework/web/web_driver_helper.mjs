@@ -50,11 +50,11 @@ async function snapshot() {
       if (frame.style.visibility === 'hidden') continue;
       const controls = [];
       for (const element of frame.querySelectorAll('[data-control-id]')) {
-        const input = element.tagName === 'INPUT' ? element : element.querySelector('input');
-        const text = element.tagName === 'INPUT' ? element.value
-                   : element.tagName === 'LABEL' ? element.querySelector('span').textContent
+        const radio = element.tagName === 'INPUT' && element.type === 'radio';
+        const text = radio ? element.closest('label').textContent
+                   : element.tagName === 'INPUT' ? element.value
                    : element.textContent;
-        controls.push([Number(element.dataset.controlId), input && input.type === 'radio' && input.checked ? 1 : 0, text]);
+        controls.push([Number(element.dataset.controlId), radio && element.checked ? 1 : 0, text]);
       }
       const labels = [...frame.querySelectorAll('.kz-label')].map((label) => label.textContent).filter((t) => t);
       windows.push({

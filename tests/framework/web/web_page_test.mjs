@@ -121,7 +121,7 @@ test('Fields ask phones for digits, and a page narrower than the calculator show
 
   // Taps land on the scaled controls.
   await clickControl(page, 118);
-  assert.equal(await page.$eval('[data-control-id="118"] input', (e) => e.checked), true);
+  assert.equal(await page.$eval('[data-control-id="118"]', (e) => e.checked), true);
   await clickControl(page, 128);
   await page.keyboard.press('End');
   await page.keyboard.type('00');
