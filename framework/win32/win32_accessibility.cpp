@@ -53,9 +53,11 @@ IAccPropServices* PropertyServices() {
   return services;
 }
 
-// What a named control keeps until the names are asked for, hung on the
-// control as a window property together with the window procedure that
-// watches for the question.
+// What a named control keeps until the names are asked for, together with
+// the window procedure that watches for the question. It hangs on the
+// control as its user data, not as a window property: the procedure looks
+// for it with every message the field gets, and Wine keeps properties in
+// its server, a round trip each, where the user data is read in the process.
 struct KeptName {
   std::wstring name;
   std::wstring description;
@@ -63,10 +65,11 @@ struct KeptName {
   bool annotated = false;
 };
 
-constexpr char kKeptNameProperty[] = "KadenzoAccessibleName";
+LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 KeptName* KeptNameOf(HWND control) {
-  return static_cast<KeptName*>(GetPropA(control, kKeptNameProperty));
+  if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) != &NamedControlProc) return nullptr;
+  return reinterpret_cast<KeptName*>(GetWindowLongPtrA(control, GWLP_USERDATA));
 }
 
 void Annotate(HWND control, KeptName& kept) {
@@ -88,14 +91,14 @@ void AnnotateDialogOf(HWND control) {
 }
 
 LRESULT CALLBACK NamedControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  KeptName* kept = KeptNameOf(hwnd);
+  auto* kept = reinterpret_cast<KeptName*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (kept == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
   const WNDPROC original = kept->original;
   if (message == WM_GETOBJECT && !kept->annotated) {
     AnnotateDialogOf(hwnd);
   } else if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-    RemovePropA(hwnd, kKeptNameProperty);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     delete kept;
   }
   return CallWindowProcA(original, hwnd, message, wParam, lParam);
@@ -116,7 +119,10 @@ void Win32DialogWindow::SetAccessibleName(int id, std::string_view name, std::st
   kept->name = Wide(name);
   kept->description = Wide(description);
   kept->original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC));
-  if (kept->original == nullptr || !SetPropA(control, kKeptNameProperty, kept.get())) return;
+  // The user data is the program's to use, but a control that holds some
+  // already keeps it, and goes unnamed.
+  if (kept->original == nullptr || GetWindowLongPtrA(control, GWLP_USERDATA) != 0) return;
+  SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(kept.get()));
   SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NamedControlProc));
   kept.release();
 }
