@@ -18,10 +18,17 @@
 // settling time, so that its first paint is done, and ended with SIGTERM;
 // its peak resident memory is the ru_maxrss that wait4() reports.
 //
+// Beside the time a person waits, the processor time the program itself
+// has used when its window is mapped (all its threads, from the scheduler's
+// account in /proc), which a busy machine stretches far less: the time to
+// the window also counts the turns the program waited for a processor, and
+// the work of other processes it waits on (an X server, Wine's server).
+//
 // The cases take turns, one run each per round, and the order of the turns
 // is reversed every other round, so that a machine that gets busier or
 // quieter during the runs weighs on every case alike. One run of each case
 // before the timed ones warms the file cache and is not counted.
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -35,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +64,7 @@ struct Case {
   std::string title;
   std::vector<std::string> command;
   std::vector<double> startMs;
+  std::vector<double> cpuMs;
   std::vector<double> peakKiB;
 };
 
@@ -95,7 +104,7 @@ Options ParseOptions(int argc, char** argv) {
       number(options.timeoutS);
     } else if (word == "--case") {
       if (i + 3 >= argc) Usage();
-      Case entry{argv[i + 1], argv[i + 2], {}, {}, {}};
+      Case entry{argv[i + 1], argv[i + 2], {}, {}, {}, {}};
       i += 3;
       while (i < argc && std::string_view(argv[i]) != "--case") entry.command.emplace_back(argv[i++]);
       if (entry.command.empty()) Usage();
@@ -203,8 +212,27 @@ class Display {
 
 struct Run {
   double startMs;
+  double cpuMs;
   double peakKiB;
 };
+
+// The processor time all of the process's threads have used so far.
+double CpuMs(pid_t process) {
+  const std::string tasks = "/proc/" + std::to_string(process) + "/task";
+  struct Closer {
+    void operator()(DIR* open) const { closedir(open); }
+  };
+  const std::unique_ptr<DIR, Closer> directory(opendir(tasks.c_str()));
+  if (!directory) return 0;
+  double nanoseconds = 0;
+  while (const dirent* task = readdir(directory.get())) {
+    if (task->d_name[0] == '.') continue;
+    std::ifstream schedstat(tasks + "/" + task->d_name + "/schedstat");
+    double onCpu = 0;
+    if (schedstat >> onCpu) nanoseconds += onCpu;
+  }
+  return nanoseconds / 1e6;
+}
 
 pid_t Launch(const std::vector<std::string>& command) {
   std::vector<char*> argv;
@@ -231,6 +259,7 @@ std::optional<Run> RunOnce(Display& display, const Case& entry, const Options& o
   const Clock::time_point start = Clock::now();
   const pid_t child = Launch(entry.command);
   const auto shown = display.WaitForWindow(entry.title, child, std::chrono::seconds(options.timeoutS));
+  const double cpuMs = shown ? CpuMs(child) : 0;
   if (shown) {
     // Let the first paint finish: the peak counts a program that is up.
     const Clock::time_point settled = *shown + std::chrono::milliseconds(options.settleMs);
@@ -245,7 +274,8 @@ std::optional<Run> RunOnce(Display& display, const Case& entry, const Options& o
                  entry.title.c_str());
     return std::nullopt;
   }
-  return Run{std::chrono::duration<double, std::milli>(*shown - start).count(), static_cast<double>(usage.ru_maxrss)};
+  return Run{std::chrono::duration<double, std::milli>(*shown - start).count(), cpuMs,
+             static_cast<double>(usage.ru_maxrss)};
 }
 
 double Median(std::vector<double> values) {
@@ -272,24 +302,27 @@ int main(int argc, char** argv) {
       const std::optional<Run> run = RunOnce(display, entry, options);
       if (!run) return 1;
       entry.startMs.push_back(run->startMs);
+      entry.cpuMs.push_back(run->cpuMs);
       entry.peakKiB.push_back(run->peakKiB);
     }
   }
 
-  std::printf("%-12s %5s %12s %12s %12s %14s %14s\n", "program", "runs", "start ms", "min ms", "max ms",
+  std::printf("%-12s %5s %12s %12s %12s %12s %14s %14s\n", "program", "runs", "start ms", "min ms", "max ms", "cpu ms",
               "peak RSS KiB", "min-max KiB");
   for (const Case& entry : options.cases) {
     const auto [minStart, maxStart] = std::minmax_element(entry.startMs.begin(), entry.startMs.end());
     const auto [minPeak, maxPeak] = std::minmax_element(entry.peakKiB.begin(), entry.peakKiB.end());
-    std::printf("%-12s %5zu %12.1f %12.1f %12.1f %14.0f %7.0f-%-7.0f\n", entry.name.c_str(), entry.startMs.size(),
-                Median(entry.startMs), *minStart, *maxStart, Median(entry.peakKiB), *minPeak, *maxPeak);
+    std::printf("%-12s %5zu %12.1f %12.1f %12.1f %12.1f %14.0f %7.0f-%-7.0f\n", entry.name.c_str(),
+                entry.startMs.size(), Median(entry.startMs), *minStart, *maxStart, Median(entry.cpuMs),
+                Median(entry.peakKiB), *minPeak, *maxPeak);
   }
   // Every case against the first one, by their medians.
   const Case& first = options.cases.front();
   for (std::size_t i = 1; i < options.cases.size(); ++i) {
     const Case& entry = options.cases[i];
-    std::printf("%s / %s: start-up %.3fx, peak memory %.3fx\n", first.name.c_str(), entry.name.c_str(),
-                Median(first.startMs) / Median(entry.startMs), Median(first.peakKiB) / Median(entry.peakKiB));
+    std::printf("%s / %s: start-up %.3fx, processor time %.3fx, peak memory %.3fx\n", first.name.c_str(),
+                entry.name.c_str(), Median(first.startMs) / Median(entry.startMs),
+                Median(first.cpuMs) / Median(entry.cpuMs), Median(first.peakKiB) / Median(entry.peakKiB));
   }
   return 0;
 }
