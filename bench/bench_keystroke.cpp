@@ -35,7 +35,7 @@
 
 #include "framework/qt/qt_dialog.h"
 #include "framework/qt/qt_platform.h"
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/dialog_driver.h"
 #include "ui/resource_ids.h"
 
 namespace kadenzo {

@@ -9,7 +9,7 @@
 #include "framework/dialog.h"
 #include "framework/exceptions.h"
 #include "framework/win_app.h"
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/dialog_driver.h"
 
 namespace kadenzo {
 

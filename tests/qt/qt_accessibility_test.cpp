@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/dialog_driver.h"
 #include "ui/resource_ids.h"
 
 namespace kadenzo::testing_support {

@@ -24,7 +24,7 @@
 #include "framework/win32/win32_api.h"
 #include "framework/win32/win32_dialog.h"
 #include "framework/win_app.h"
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/in_process.h"
 
 namespace kadenzo::testing_support {
 
@@ -266,7 +266,7 @@ void Inject(std::vector<INPUT> inputs) {
   if (sent != inputs.size()) throw std::runtime_error("SendInput refused the input");
 }
 
-class Win32Driver final : public DialogDriver {
+class Win32Driver final : public InProcessDriver {
  public:
   Win32Driver(HWND pump, const std::atomic<bool>& ended) : pump_(pump), ended_(ended) {}
 
@@ -555,8 +555,7 @@ class Win32Driver final : public DialogDriver {
     }
   }
 
-  // Cancels the innermost open message box or dialog.
-  void CloseInnermost() {
+  void CloseInnermost() override {
     Post([] {
       if (const HWND box = OpenMessageBox(); box != nullptr) {
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -674,61 +673,37 @@ ForeignColourScheme::~ForeignColourScheme() {
   restore_();
 }
 
-int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std::string> arguments) {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::vector<std::string> words{path};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-
-  const HWND pump = MakePump();
-  g_hook = SetWindowsHookExA(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
-  DropStaleInput();
-
-  std::atomic<bool> ended = false;
-  std::exception_ptr failure;
-  // A program that ends before its first dialog opens would otherwise pass
-  // every test whose checks are all in the script.
-  std::atomic<bool> scriptRan = false;
-  std::thread driverThread([&] {
-    Win32Driver driver(pump, ended);
-    try {
-      // The calculator is there once its modal loop answers.
-      while (!ended && driver.ActiveCaption().empty()) std::this_thread::sleep_for(5ms);
-      if (!ended) {
-        scriptRan = true;
-        script(driver);
-      }
-    } catch (...) {
-      // Also when the program has ended: a script that still asks something
-      // of it saw it end too early (an Enter that pressed Close instead).
-      if (!ended || scriptRan) failure = std::current_exception();
+std::unique_ptr<InProcessBackend> MakeBackend() {
+  // The driver reaches the program's thread through a message-only window
+  // of its own and sees each input arrive through a message hook there.
+  class Win32Backend final : public InProcessBackend {
+   public:
+    Win32Backend() : pump_(MakePump()) {
+      g_hook = SetWindowsHookExA(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
+      DropStaleInput();
     }
-    // Cancel whatever the script left open, innermost first.
-    while (!ended) {
-      try {
-        driver.CloseInnermost();
-      } catch (...) {
-        std::this_thread::sleep_for(5ms);
-      }
+    ~Win32Backend() override {
+      // Run what the script posted after the program ended: the functions
+      // own their promises, which nobody waits for any more.
+      MSG msg{};
+      while (PeekMessageA(&msg, pump_, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      if (g_hook != nullptr) UnhookWindowsHookEx(g_hook);
+      g_hook = nullptr;
+      DestroyWindow(pump_);
     }
-  });
+    std::string ProgramName() override {
+      char path[MAX_PATH] = {};
+      GetModuleFileNameA(nullptr, path, MAX_PATH);
+      return path;
+    }
+    std::unique_ptr<InProcessDriver> MakeDriver(const std::atomic<bool>& ended) override {
+      return std::make_unique<Win32Driver>(pump_, ended);
+    }
 
-  const int exitCode = AfxWinMain(static_cast<int>(words.size()), argv.data());
-  ended = true;
-  driverThread.join();
-  // Run what the script posted after the program ended: the functions own
-  // their promises, which nobody waits for any more.
-  MSG msg{};
-  while (PeekMessageA(&msg, pump, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  if (g_hook != nullptr) UnhookWindowsHookEx(g_hook);
-  g_hook = nullptr;
-  DestroyWindow(pump);
-  if (failure) std::rethrow_exception(failure);
-  if (!scriptRan) throw std::runtime_error("the program ended before its first dialog opened");
-  return exitCode;
+   private:
+    HWND pump_;
+  };
+  return std::make_unique<Win32Backend>();
 }
 
 }  // namespace kadenzo::testing_support

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/dialog_driver.h"
 
 extern char** environ;
 

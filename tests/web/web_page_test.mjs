@@ -6,11 +6,11 @@
 import assert from 'node:assert/strict';
 import {after, before, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
-import {launchChromium} from '../../../tools/web/browser.mjs';
-import {openCalculator} from '../../../tools/web/page.mjs';
-import {serve} from '../../../tools/web/serve.mjs';
+import {launchChromium} from '../../tools/web/browser.mjs';
+import {openCalculator} from '../../tools/web/page.mjs';
+import {serve} from '../../tools/web/serve.mjs';
 
-const site = process.env.KADENZO_WEB_SITE || fileURLToPath(new URL('../../../build/web/site', import.meta.url));
+const site = process.env.KADENZO_WEB_SITE || fileURLToPath(new URL('../../build/web/site', import.meta.url));
 let server;
 let url;
 let browser;

@@ -15,9 +15,9 @@
 // "colour" with "colour R G B"; a failure with "error MESSAGE".
 import {createInterface} from 'node:readline';
 import {inflateSync} from 'node:zlib';
-import {launchChromium} from '../../../tools/web/browser.mjs';
-import {openCalculator} from '../../../tools/web/page.mjs';
-import {serve} from '../../../tools/web/serve.mjs';
+import {launchChromium} from '../../tools/web/browser.mjs';
+import {openCalculator} from '../../tools/web/page.mjs';
+import {serve} from '../../tools/web/serve.mjs';
 
 const site = process.argv[2];
 const {server, url} = await serve(site);

@@ -18,7 +18,7 @@
 
 #include "core/calculator_sheet.h"
 #include "tests/support/echoing_display.h"
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/dialog_driver.h"
 #include "ui/calculator_dialog.h"
 #include "ui/resource_ids.h"
 

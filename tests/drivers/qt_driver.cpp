@@ -21,7 +21,7 @@
 
 #include "framework/qt/qt_dialog.h"
 #include "framework/win_app.h"
-#include "tests/ui/dialog_driver.h"
+#include "tests/drivers/in_process.h"
 
 namespace kadenzo::testing_support {
 
@@ -78,7 +78,7 @@ QtDialogWindow& DialogByCaption(std::string_view caption) {
 }
 
 // Cancels the innermost open dialog or message box.
-void CloseInnermost() {
+void CancelInnermost() {
   if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
     box->reject();
   } else if (QtDialogWindow* dialog = ActiveDialog()) {
@@ -141,7 +141,7 @@ QPoint BackgroundPoint(const QWidget& widget) {
   return {1, 1};
 }
 
-class QtDriver final : public DialogDriver {
+class QtDriver final : public InProcessDriver {
  public:
   explicit QtDriver(const std::atomic<bool>& ended) : ended_(ended) {}
 
@@ -201,6 +201,7 @@ class QtDriver final : public DialogDriver {
   }
 
   std::string ActiveCaption() override {
+    if (QCoreApplication::instance() == nullptr) return {};
     return Query([] {
       QtDialogWindow* dialog = ActiveDialog();
       return dialog != nullptr ? dialog->windowTitle().toStdString() : std::string();
@@ -329,6 +330,11 @@ class QtDriver final : public DialogDriver {
     Sync();
   }
 
+  void CloseInnermost() override {
+    QMetaObject::invokeMethod(qApp, &CancelInnermost, Qt::QueuedConnection);
+    Sync();
+  }
+
   void Sync() {
     auto ping = std::make_shared<std::promise<void>>();
     auto answered = ping->get_future();
@@ -362,52 +368,19 @@ ForeignColourScheme::~ForeignColourScheme() {
   restore_();
 }
 
-int RunProgram(const std::function<void(DialogDriver&)>& script, std::vector<std::string> arguments) {
-  std::vector<std::string> words{"kadenzo"};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-
-  std::atomic<bool> ended = false;
-  std::exception_ptr failure;
-  // A program that ends before its first dialog opens would otherwise pass
-  // every test whose checks are all in the script.
-  std::atomic<bool> scriptRan = false;
-  std::thread driverThread([&] {
-    QtDriver driver(ended);
-    try {
-      // The calculator opens once the program's entry has made it.
-      while (!ended && (QCoreApplication::instance() == nullptr || driver.ActiveCaption().empty()))
-        std::this_thread::sleep_for(5ms);
-      if (!ended) {
-        scriptRan = true;
-        script(driver);
-      }
-      // Cancel whatever the script left open, innermost first.
-      while (!ended) {
-        QMetaObject::invokeMethod(qApp, &CloseInnermost, Qt::QueuedConnection);
-        driver.Sync();
-      }
-    } catch (...) {
-      // Also when the program has ended: a script that still asks something
-      // of it saw it end too early (an Enter that pressed Close instead).
-      if (!ended || scriptRan) failure = std::current_exception();
-      while (!ended) {
-        QMetaObject::invokeMethod(qApp, &CloseInnermost, Qt::QueuedConnection);
-        std::this_thread::sleep_for(5ms);
-      }
+std::unique_ptr<InProcessBackend> MakeBackend() {
+  class QtBackend final : public InProcessBackend {
+   public:
+    ~QtBackend() override {
+      // Drop whatever the script posted after the program ended.
+      QCoreApplication::removePostedEvents(qApp);
     }
-  });
-
-  const int exitCode = AfxWinMain(static_cast<int>(words.size()), argv.data());
-  ended = true;
-  driverThread.join();
-  // Drop whatever the script posted after the program ended.
-  QCoreApplication::removePostedEvents(qApp);
-  if (failure) std::rethrow_exception(failure);
-  if (!scriptRan) throw std::runtime_error("the program ended before its first dialog opened");
-  return exitCode;
+    std::string ProgramName() override { return "kadenzo"; }
+    std::unique_ptr<InProcessDriver> MakeDriver(const std::atomic<bool>& ended) override {
+      return std::make_unique<QtDriver>(ended);
+    }
+  };
+  return std::make_unique<QtBackend>();
 }
 
 }  // namespace kadenzo::testing_support
