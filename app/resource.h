@@ -4,6 +4,3 @@
 
 #define IDS_APP_TITLE 57344
 #define KADENZO_APP_TITLE "Kadenzo 32 Bit  Windows Application"
-
-#define KADENZO_VERSION_NUMBERS 1, 0, 0, 1
-#define KADENZO_VERSION_TEXT "1.0.001"
