@@ -1,6 +1,7 @@
 #include "framework/win32/win32_dialog.h"
 
 #include <string>
+#include <utility>
 
 #include "framework/binding.h"
 #include "framework/exceptions.h"
@@ -298,10 +299,22 @@ void Win32DialogWindow::SetItemText(int id, std::string_view text) {
   // writing it again would report a change that is none, and the handler of
   // that change would write its row and the result again. The calculator's
   // first fill-in is four writes in five of that kind, each a round through
-  // the edit control's text layout.
-  if (GetItemText(id) == text) return;
+  // the edit control's text layout. What the program wrote last is known
+  // without asking the control, until someone else changes its text.
+  const auto known = shown_.find(id);
+  if (known != shown_.end() ? known->second == text : GetItemText(id) == text) {
+    shown_.insert_or_assign(id, std::string(text));
+    return;
+  }
   const std::string terminated(text);
-  if (!SetDlgItemTextA(hwnd_, id, terminated.c_str())) throw CResourceException("the control's text cannot be set");
+  shown_.insert_or_assign(id, terminated);
+  const int outer = std::exchange(writing_, id);
+  const BOOL written = SetDlgItemTextA(hwnd_, id, terminated.c_str());
+  writing_ = outer;
+  if (!written) {
+    shown_.erase(id);
+    throw CResourceException("the control's text cannot be set");
+  }
 }
 
 bool Win32DialogWindow::IsChecked(int id) const {
@@ -462,6 +475,9 @@ INT_PTR Win32DialogWindow::HandleMessage(UINT message, WPARAM wParam) {
         return site_.InitDialog(*this) ? TRUE : FALSE;
       case WM_COMMAND: {
         const auto code = static_cast<std::uint16_t>(HIWORD(wParam));
+        // A field's text changed by anyone but SetItemText (the person
+        // typing, pasting, undoing) is no longer the one written last.
+        if (code == Notify::kChange && static_cast<int>(LOWORD(wParam)) != writing_) shown_.erase(LOWORD(wParam));
         // Escape, the close box and Alt+F4 arrive here as IDCANCEL, Enter as
         // the default button, both with the clicked code.
         if (!detached_ && (code == Notify::kChange || code == Notify::kClicked)) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <exception>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "framework/backend.h"
@@ -58,6 +60,10 @@ class Win32DialogWindow final : public DialogWindow {
   DialogSite& site_;
   HWND hwnd_ = nullptr;
   std::vector<HWND> controls_;
+  // The text SetItemText last gave each control, while it still shows it,
+  // and the control it is writing now, whose change report is its own.
+  std::map<int, std::string> shown_;
+  int writing_ = 0;
   bool detached_ = false;
   bool running_ = false;
   int result_ = -1;

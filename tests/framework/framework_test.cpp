@@ -23,6 +23,7 @@ constexpr int kCounter = 14;
 constexpr int kRadioA = 20;
 constexpr int kRadioB = 21;
 constexpr int kRadioC = 22;
+constexpr int kZero = 23;
 constexpr int kMissingControl = 99;
 
 constexpr std::uint32_t kStyles = DialogStyle::kPopup | DialogStyle::kVisible | DialogStyle::kCaption |
@@ -40,9 +41,10 @@ constexpr ControlTemplate kControls[] = {
     {ControlKind::Label, kStaticId, "not a radio button", {50, 44, 40, 10}},
     {ControlKind::AutoRadioButton, kRadioC, "C", {50, 56, 40, 10}},
     {ControlKind::Label, kStaticId, "next group", {50, 68, 40, 10}, ControlFlag::kGroup},
+    {ControlKind::PushButton, kZero, "Zero", {4, 84, 40, 14}, ControlFlag::kTabStop},
 };
 
-constexpr DialogTemplate kTemplate{500, "Framework", 100, 90, "MS Sans Serif", 8, kStyles, kControls};
+constexpr DialogTemplate kTemplate{500, "Framework", 100, 102, "MS Sans Serif", 8, kStyles, kControls};
 
 class FailingDialog : public CDialog {
  public:
@@ -73,12 +75,14 @@ class FailingDialog : public CDialog {
     // Abandoned halfway when the next write fails: the count stays written.
     SetDlgItemInt(kCounter, GetDlgItemInt(kCounter) + 1);
   }
+  void OnZero() { SetDlgItemInt(kCounter, 0); }
 
   static constexpr BindingRow kRows[] = {
       OnClicked<&FailingDialog::OnMemory>(kOutOfMemory),
       OnClicked<&FailingDialog::OnResource>(kNoResource),
       OnClicked<&FailingDialog::OnUnsupported>(kUnsupported),
       OnClicked<&FailingDialog::OnCount>(kCount),
+      OnClicked<&FailingDialog::OnZero>(kZero),
   };
   static constexpr BindingTable kTable{&CDialog::kBindingTable, kRows};
 };
@@ -180,6 +184,22 @@ TEST(FrameworkTest, RadioGroupsLoadAndReadBackByPositionAmongTheirButtons) {
     EXPECT_EQ(theTestApp.result, 1);
     EXPECT_EQ(theTestApp.readBack, c.clicked == 0 ? (c.choice >= 0 && c.choice < 3 ? c.choice : -1) : c.readBack);
   }
+}
+
+// A backend may leave a field alone that shows the text written already,
+// but not one the person has typed into since: the program's write must
+// reach it even when it is the very text the program wrote there before.
+TEST(FrameworkTest, AWriteReachesAFieldThePersonChangedSinceTheLastWrite) {
+  RunProgram([](DialogDriver& d) {
+    d.Click(kZero);
+    EXPECT_EQ(d.Text(kCounter), "0");
+    d.Click(kCounter);
+    d.Press(Key::End);
+    d.Type("5");
+    EXPECT_EQ(d.Text(kCounter), "05");
+    d.Click(kZero);
+    EXPECT_EQ(d.Text(kCounter), "0");
+  });
 }
 
 TEST(FrameworkTest, CancelEndsWithTwoAndReadsNothingBack) {
