@@ -86,12 +86,12 @@ void Initialise(const char* /*programName*/, const ResourceTable& /*resources*/)
   // No "insert a disk" or "file not found" boxes from the system: the
   // program reports its own failures.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  // The dialogs are made of the system's own buttons, edit fields and
-  // labels, so the common controls library is never loaded: it would cost
-  // every start its load and its class registrations.
 }
 
 int RunModal(const DialogTemplate& dialog, DialogWindow* owner, DialogSite& site) {
+  // The common controls are initialised once, as the first dialog is made.
+  static const bool commonControls = (InitCommonControls(), true);
+  (void)commonControls;
   auto* ownerWindow = dynamic_cast<Win32DialogWindow*>(owner);
   const HWND ownerHandle = ownerWindow != nullptr ? ownerWindow->Handle() : nullptr;
   Win32DialogWindow window(dialog, site);
