@@ -5,9 +5,30 @@
 // screen-reader names, no sheet: what KADENZO.EXE takes beyond this is its
 // own start-up, and what this takes beyond the minimal dialog is the cost of
 // the controls themselves.
+#include <vector>
+
 #include "framework/win32/win32_api.h"
 #include "framework/win32/win32_dialog.h"
 #include "ui/dialog_templates.h"
+
+// The framework's template encoder sits with its dialog window code, which
+// asks the framework's platform part for the running dialogs and the colour
+// answer. Answered here (no running dialogs, no colours of the program's),
+// the platform part stays out of this program, and with it the start-up it
+// does for KADENZO.EXE: the common controls, whose library it imports. So
+// this program loads what the minimal dialog loads, and gdi32.
+namespace kadenzo::win32 {
+
+const std::vector<Win32DialogWindow*>& RunningDialogs() noexcept {
+  static const std::vector<Win32DialogWindow*> none;
+  return none;
+}
+
+LRESULT DialogColourAnswer(UINT, HDC) noexcept {
+  return 0;
+}
+
+}  // namespace kadenzo::win32
 
 namespace {
 
