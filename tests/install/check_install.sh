@@ -39,11 +39,15 @@ if [ -f "$desktop" ]; then
   [ "$icon_line" = "$id" ] || fail "Icon=$icon_line, not the themed icon $id"
   # SingleMainWindow came with version 1.5 of the desktop entry format; a
   # validator of an older version (Debian 12's knows 1.4) takes it for an
-  # unknown key. That one complaint is forgiven such a validator, no other.
+  # unknown key even in an entry with nothing else to fault. That one
+  # complaint is forgiven such a validator, no other.
   validation=$(desktop-file-validate "$desktop" 2>&1)
-  if desktop-file-validate --help 2>&1 | grep -qE 'specification 1\.[0-4]\b'; then
+  probe=$(mktemp --suffix=.desktop)
+  printf '[Desktop Entry]\nType=Application\nName=Probe\nExec=true\nSingleMainWindow=true\n' >"$probe"
+  if grep -qF SingleMainWindow <<<"$(desktop-file-validate "$probe" 2>&1)"; then
     validation=$(grep -vF 'key "SingleMainWindow" in group "Desktop Entry", but keys extending the format should start with "X-"' <<<"$validation")
   fi
+  rm -f "$probe"
   [ -z "$validation" ] || echo "$validation"
   if grep -q ': error:' <<<"$validation"; then fail "desktop-file-validate rejects $id.desktop"; fi
 else
