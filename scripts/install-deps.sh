@@ -41,5 +41,7 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-ar
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
+# A mirror in the middle of a sync can fail one index of many; the others
+# are fresh, and the install below says so if what it needs is not there.
+"${sudo[@]}" apt-get update -qq || echo "install-deps: some package lists could not be updated; going on" >&2
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

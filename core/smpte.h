@@ -1,0 +1,178 @@
+// SMPTE time code: labels of frames at any rate, counted non-drop or
+// drop-frame. The window's own elapsed-time reading is in timecode.h; this is
+// the time code an editing program shows, for the command line.
+#pragma once
+
+#include <cstdint>
+#include <numeric>
+#include <optional>
+
+namespace kadenzo::smpte {
+
+// Every frame count this module takes or gives lies within ±kMaxFrames, so
+// that no sum of two of them, no label's arithmetic and no conversion to
+// seconds overflows 64 bits: at 240 frames a second that is over a million
+// hours, at one frame a second over 270 million.
+inline constexpr std::int64_t kMaxFrames = 999'999'999'999'999;
+
+// A rate's numerator and denominator are at most this, so that their
+// products with each other and with a microsecond's 10^6 fit 64 bits.
+inline constexpr std::int64_t kMaxRateTerm = 1'000'000;
+
+// An exact frame rate, num/den frames a second, always reduced and positive.
+struct Rate {
+  std::int64_t num = 30;
+  std::int64_t den = 1;
+
+  friend constexpr bool operator==(const Rate&, const Rate&) = default;
+};
+
+// num/den reduced, or nothing when either is out of 1..kMaxRateTerm or the
+// rate is below half a frame a second (its timebase would be 0).
+constexpr std::optional<Rate> MakeRate(std::int64_t num, std::int64_t den) noexcept {
+  if (num < 1 || den < 1 || num > kMaxRateTerm || den > kMaxRateTerm) return std::nullopt;
+  const std::int64_t divisor = std::gcd(num, den);
+  const Rate rate{num / divisor, den / divisor};
+  if (2 * rate.num < rate.den) return std::nullopt;
+  return rate;
+}
+
+// The labels a second has: the rate rounded to whole frames, halves up
+// (29.97 counts 30 labels a second, 23.976 counts 24, 12.5 counts 13).
+constexpr std::int64_t Timebase(Rate rate) noexcept {
+  return (2 * rate.num + rate.den) / (2 * rate.den);
+}
+
+// Drop-frame exists only at 30·k·1000/1001 frames a second (29.97, 59.94,
+// 119.88 ...), where skipping 2·k labels a minute, but not in every tenth
+// minute, keeps the labels within a frame or two of the clock. 23.976 runs
+// at the same 1000/1001 but has no such rule: its labels drift.
+constexpr bool CanDropFrame(Rate rate) noexcept {
+  return (rate.num * 1001) % (30000 * rate.den) == 0;
+}
+
+// The labels skipped at the start of a dropping minute: 2 at 29.97, 4 at 59.94.
+constexpr std::int64_t DroppedPerMinute(Rate rate) noexcept {
+  return Timebase(rate) / 15;
+}
+
+enum class Counting { NonDrop, DropFrame };
+
+// A time code label. The sign belongs to the count: a negative count is
+// written as a minus sign and the label of its magnitude.
+struct Label {
+  bool negative = false;
+  std::int64_t hours = 0;
+  std::int64_t minutes = 0;
+  std::int64_t seconds = 0;
+  std::int64_t frames = 0;
+
+  friend constexpr bool operator==(const Label&, const Label&) = default;
+};
+
+// Frames of real time in ten minutes and in a dropping minute.
+constexpr std::int64_t FramesPerTenMinutes(Rate rate, Counting counting) noexcept {
+  const std::int64_t labels = 600 * Timebase(rate);
+  return counting == Counting::DropFrame ? labels - 9 * DroppedPerMinute(rate) : labels;
+}
+
+// One day of labels, 00:00:00:00 to 23:59:59:last, as frames.
+constexpr std::int64_t FramesPerDay(Rate rate, Counting counting) noexcept {
+  return 144 * FramesPerTenMinutes(rate, counting);
+}
+
+// The label of a count. `counting` must be NonDrop or the rate must
+// CanDropFrame, and |frames| <= kMaxFrames.
+constexpr Label FramesToLabel(std::int64_t frames, Rate rate, Counting counting) noexcept {
+  const std::int64_t timebase = Timebase(rate);
+  Label label;
+  label.negative = frames < 0;
+  std::int64_t n = frames < 0 ? -frames : frames;
+  if (counting == Counting::DropFrame) {
+    // Every ten minutes of frames hold nine dropping minutes' worth of
+    // skipped labels; within them, the first minute skips none and each later
+    // one skips `dropped` at its start.
+    const std::int64_t dropped = DroppedPerMinute(rate);
+    const std::int64_t perTen = FramesPerTenMinutes(rate, counting);
+    const std::int64_t perMinute = 60 * timebase - dropped;
+    const std::int64_t tens = n / perTen;
+    const std::int64_t rest = n % perTen;
+    const std::int64_t skippedMinutes = rest < dropped ? 0 : (rest - dropped) / perMinute;
+    n += dropped * (9 * tens + skippedMinutes);
+  }
+  label.frames = n % timebase;
+  n /= timebase;
+  label.seconds = n % 60;
+  n /= 60;
+  label.minutes = n % 60;
+  label.hours = n / 60;
+  return label;
+}
+
+// Labels that drop-frame counting skips: the first DroppedPerMinute frame
+// numbers of every minute but the tenth ones.
+constexpr bool IsSkipped(const Label& label, Rate rate) noexcept {
+  return label.seconds == 0 && label.frames < DroppedPerMinute(rate) && label.minutes % 10 != 0;
+}
+
+// The count of a label whose fields are in range (minutes and seconds below
+// 60, frames below the timebase, not skipped when drop-frame) and whose count
+// is within kMaxFrames; nothing when it is not.
+constexpr std::optional<std::int64_t> LabelToFrames(const Label& label, Rate rate, Counting counting) noexcept {
+  const std::int64_t timebase = Timebase(rate);
+  if (label.hours < 0 || label.minutes < 0 || label.minutes > 59 || label.seconds < 0 || label.seconds > 59 ||
+      label.frames < 0 || label.frames >= timebase)
+    return std::nullopt;
+  if (counting == Counting::DropFrame && IsSkipped(label, rate)) return std::nullopt;
+  // Hours beyond this cannot be within kMaxFrames at any timebase.
+  if (label.hours > kMaxFrames / 3600) return std::nullopt;
+  const std::int64_t minutes = label.hours * 60 + label.minutes;
+  if (minutes > kMaxFrames / 60 / timebase) return std::nullopt;
+  std::int64_t n = (minutes * 60 + label.seconds) * timebase + label.frames;
+  if (counting == Counting::DropFrame) n -= DroppedPerMinute(rate) * (minutes - minutes / 10);
+  if (n > kMaxFrames) return std::nullopt;
+  return label.negative ? -n : n;
+}
+
+// The next label drop-frame counting has at or after a skipped one.
+constexpr Label NextCountedLabel(Label label, Rate rate) noexcept {
+  if (IsSkipped(label, rate)) label.frames = DroppedPerMinute(rate);
+  return label;
+}
+
+// The count within one day, 0 to FramesPerDay - 1: the time of day a count
+// reaches, wrapping round midnight both ways.
+constexpr std::int64_t WrapToDay(std::int64_t frames, Rate rate, Counting counting) noexcept {
+  const std::int64_t day = FramesPerDay(rate, counting);
+  const std::int64_t wrapped = frames % day;
+  return wrapped < 0 ? wrapped + day : wrapped;
+}
+
+// A length of time in whole seconds and microseconds, both with the sign of
+// the count.
+struct Seconds {
+  bool negative = false;
+  std::int64_t whole = 0;
+  std::int64_t micros = 0;  // 0 to 999999
+
+  friend constexpr bool operator==(const Seconds&, const Seconds&) = default;
+};
+
+// The time a count lasts, rounded to the nearest microsecond, halves away
+// from zero. Exact: frames·den/num is worked out in steps small enough that
+// nothing overflows for |frames| <= kMaxFrames.
+constexpr Seconds FramesToSeconds(std::int64_t frames, Rate rate) noexcept {
+  const std::int64_t n = frames < 0 ? -frames : frames;
+  // Each whole num frames last den seconds; the rest, part / num seconds.
+  const std::int64_t part = n % rate.num * rate.den;
+  Seconds seconds{frames < 0, n / rate.num * rate.den + part / rate.num,
+                  (part % rate.num * 2'000'000 + rate.num) / (2 * rate.num)};
+  if (seconds.micros == 1'000'000) {
+    ++seconds.whole;
+    seconds.micros = 0;
+  }
+  if (seconds.whole == 0 && seconds.micros == 0) seconds.negative = false;
+  return seconds;
+}
+
+}  // namespace kadenzo::smpte

@@ -1,0 +1,38 @@
+// Rates, time code labels and seconds as text, for the command line.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/smpte.h"
+
+namespace kadenzo::smpte {
+
+// A rate as people write it: a whole number ("25"), a ratio ("30000/1001")
+// or a decimal. A decimal within 0.005 of N·1000/1001 for a whole N is that
+// rate ("29.97", "23.976", "59.94", even "29.97002997"); any other decimal is
+// exact ("12.5" is 25/2). Nothing for anything else, or a rate MakeRate
+// refuses.
+std::optional<Rate> ParseRate(std::string_view text);
+
+// The name people use for a rate: "30", "29.97", "23.976", "12.5"; "N/D"
+// for a rate no decimal of up to three places writes exactly.
+std::string RateName(Rate rate);
+
+// Room for any label, any seconds and any frame count this module writes.
+inline constexpr std::size_t kMaxTextSize = 48;
+
+// Writes a label to `out`, which has room for kMaxTextSize characters, and
+// returns how many it wrote. Every field has at least two digits, the
+// hours as many more as they need and the frames as many as the timebase's
+// last frame needs ("23:59:59:119" at 120); drop-frame labels separate the
+// frames with ';'.
+std::size_t FormatLabel(const Label& label, Rate rate, Counting counting, char* out) noexcept;
+std::string FormatLabel(const Label& label, Rate rate, Counting counting);
+
+// "-12.345678": seconds with exactly six decimals.
+std::size_t FormatSeconds(const Seconds& seconds, char* out) noexcept;
+
+}  // namespace kadenzo::smpte
