@@ -7,12 +7,12 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config file)
 for group in "$@"; do
   case "$group" in
-    desktop) packages+=(qt6-base-dev libgl-dev) ;;
+    desktop) packages+=(qt6-base-dev libgl-dev libcli11-dev) ;;
     screenshot) packages+=(xvfb xauth x11-utils xdotool imagemagick) ;;
     tests) packages+=(libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev xdotool xclip
-                       desktop-file-utils appstream) ;;
-    windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth wixl) ;;
-    windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file wixl) ;;
+                       desktop-file-utils appstream nlohmann-json3-dev) ;;
+    windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth wixl libcli11-dev) ;;
+    windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file wixl libcli11-dev) ;;
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;
