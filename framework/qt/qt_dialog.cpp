@@ -36,35 +36,13 @@ QString LabelText(std::string_view text) {
 }
 
 // A radio button that answers clicks anywhere in its rectangle, as the
-// dialog manager's buttons do, not only on its circle and text, and that
-// keeps the tab stop its template gives it.
+// dialog manager's buttons do, not only on its circle and text.
 class RadioButton final : public QRadioButton {
  public:
-  RadioButton(const QString& text, Qt::FocusPolicy policy, QWidget* parent)
-      : QRadioButton(text, parent), policy_(policy) {
-    setFocusPolicy(policy);
-  }
+  using QRadioButton::QRadioButton;
 
  protected:
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
-
-  // A radio button that takes the focus makes itself its group's one tab
-  // stop and takes the tab stop from the others. The dialog's tab order is
-  // the template's in every state, so each button of the group gets its own
-  // policy back.
-  void focusInEvent(QFocusEvent* event) override {
-    QRadioButton::focusInEvent(event);
-    if (group() == nullptr) {
-      setFocusPolicy(policy_);
-      return;
-    }
-    for (QAbstractButton* button : group()->buttons()) {
-      if (auto* radio = dynamic_cast<RadioButton*>(button)) radio->setFocusPolicy(radio->policy_);
-    }
-  }
-
- private:
-  Qt::FocusPolicy policy_;
 };
 
 // Edit fields framed the classic way: a two-pixel sunken edge in solid
@@ -122,6 +100,7 @@ class FirstLineOfPaste final : public QValidator {
 QtDialogWindow::QtDialogWindow(const DialogTemplate& dialog, QWidget* owner, DialogSite& site)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      template_(dialog),
       site_(site) {
   setWindowTitle(ToQString(dialog.caption));
   setModal(true);
@@ -156,8 +135,6 @@ void QtDialogWindow::Build(const DialogTemplate& dialog) {
     if ((control.flags & ControlFlag::kGroup) != 0) group = nullptr;
     QWidget* widget = MakeControl(control, group);
     widget->setGeometry(ToPixels(control.rect));
-    groupStart_.push_back((control.flags & ControlFlag::kGroup) != 0 || ordered_.empty() ? ordered_.size()
-                                                                                         : groupStart_.back());
     ordered_.push_back(widget);
     if (qobject_cast<QAbstractButton*>(widget) != nullptr) widget->installEventFilter(this);
     reading.emplace_back(&control, widget);
@@ -168,8 +145,8 @@ void QtDialogWindow::Build(const DialogTemplate& dialog) {
   }
 
   // Screen readers walk a window's children in their stacking order; put
-  // it in reading order, top to bottom and left to right. The tab order is
-  // the focus chain's, which stays in template order.
+  // it in reading order, top to bottom and left to right. The tab order
+  // stays the template's (focusNextPrevChild).
   std::stable_sort(reading.begin(), reading.end(), [](const auto& a, const auto& b) {
     return std::pair(a.first->rect.y, a.first->rect.x) < std::pair(b.first->rect.y, b.first->rect.x);
   });
@@ -184,7 +161,8 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
   const int id = control.id;
   switch (control.kind) {
     case ControlKind::AutoRadioButton: {
-      auto* button = new RadioButton(LabelText(control.text), tabStop ? Qt::StrongFocus : Qt::ClickFocus, this);
+      auto* button = new RadioButton(LabelText(control.text), this);
+      button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
       // Each template group is one exclusive set; a click notifies even when
       // the button was already checked.
       if (group == nullptr) {
@@ -213,7 +191,6 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
       // textChanged, unlike textEdited, also reports the program's own
       // writes, synchronously, as the dialog manager's change notification does.
       connect(edit, &QLineEdit::textChanged, this, [this, id] { site_.Command(id, Notify::kChange); });
-      if (tabStop && firstTabStop_ == nullptr) firstTabStop_ = edit;
       return edit;
     }
     case ControlKind::PushButton:
@@ -222,13 +199,9 @@ QWidget* QtDialogWindow::MakeControl(const ControlTemplate& control, QButtonGrou
       Platform::ApplyButtonColours(*button);
       // Enter is routed by keyPressEvent, not by Qt's auto-default logic.
       button->setAutoDefault(false);
-      if (control.kind == ControlKind::DefaultPushButton) {
-        button->setDefault(true);
-        defaultId_ = id;
-      }
+      button->setDefault(control.kind == ControlKind::DefaultPushButton);
       button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
       connect(button, &QAbstractButton::clicked, this, [this, id] { site_.Command(id, Notify::kClicked); });
-      if (tabStop && firstTabStop_ == nullptr) firstTabStop_ = button;
       return button;
     }
     case ControlKind::Label: {
@@ -326,8 +299,19 @@ void QtDialogWindow::EndModalLoop(int result) {
   done(result);
 }
 
+DialogKeyState QtDialogWindow::KeyState(const QWidget* focused) const {
+  const auto found = std::find(ordered_.begin(), ordered_.end(), focused);
+  return {found != ordered_.end() ? std::optional(static_cast<std::size_t>(found - ordered_.begin())) : std::nullopt,
+          [this](std::size_t index) { return ordered_[index]->isVisibleTo(this) && ordered_[index]->isEnabled(); },
+          [this](std::size_t index) {
+            const auto* button = qobject_cast<const QAbstractButton*>(ordered_[index]);
+            return button != nullptr && button->isChecked();
+          }};
+}
+
 void QtDialogWindow::FocusFirstTabStop() {
-  if (firstTabStop_ != nullptr) firstTabStop_->setFocus(Qt::TabFocusReason);
+  if (const auto first = NextTabStop(template_, KeyState(nullptr), false))
+    ordered_[*first]->setFocus(Qt::TabFocusReason);
 }
 
 int QtDialogWindow::RunModalLoop() {
@@ -337,13 +321,9 @@ int QtDialogWindow::RunModalLoop() {
 void QtDialogWindow::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: {
-      // Enter presses the focused push button, or else the default button.
-      auto* focused = qobject_cast<QPushButton*>(focusWidget());
-      const int id = focused != nullptr ? focused->property(kControlIdProperty).toInt() : defaultId_;
-      site_.Command(id, Notify::kClicked);
+    case Qt::Key_Enter:
+      site_.Command(EnterButton(template_, KeyState(focusWidget()).focused), Notify::kClicked);
       return;
-    }
     case Qt::Key_Escape: site_.Command(kIdCancel, Notify::kClicked); return;
     case Qt::Key_F1: return;
     default: QDialog::keyPressEvent(event);
@@ -356,36 +336,25 @@ bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event) {
     const bool previous = key->key() == Qt::Key_Left || key->key() == Qt::Key_Up;
     const bool next = key->key() == Qt::Key_Right || key->key() == Qt::Key_Down;
     if ((previous || next) && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-      MoveInGroup(static_cast<QWidget*>(watched), previous);
+      if (const auto step = MoveInGroup(template_, KeyState(static_cast<QWidget*>(watched)), previous)) {
+        QWidget* to = ordered_[step->to];
+        // A field reached this way has its whole text selected, as by Tab.
+        const bool radio = template_.controls[step->to].kind == ControlKind::AutoRadioButton;
+        to->setFocus(radio ? Qt::OtherFocusReason : Qt::TabFocusReason);
+        if (step->choose) static_cast<QAbstractButton*>(to)->click();
+      }
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
 }
 
-// The dialog manager's arrow keys: on a button, an arrow moves the focus to
-// the previous or next control of the button's group, round the group, and
-// a radio button reached this way is chosen as if clicked. Both radio
-// groups run on into the fields after them, so an arrow from the last rate
-// button goes on to the first operand's count.
-void QtDialogWindow::MoveInGroup(QWidget* from, bool previous) {
-  const auto found = std::find(ordered_.begin(), ordered_.end(), from);
-  if (found == ordered_.end()) return;
-  const auto index = static_cast<std::size_t>(found - ordered_.begin());
-  const std::size_t start = groupStart_[index];
-  std::size_t end = index + 1;
-  while (end < ordered_.size() && groupStart_[end] == start) ++end;
-  const std::size_t size = end - start;
-  for (std::size_t step = 1; step < size; ++step) {
-    const std::size_t offset = (index - start + (previous ? size - step : step)) % size;
-    QWidget* candidate = ordered_[start + offset];
-    if (candidate->focusPolicy() == Qt::NoFocus || !candidate->isVisible() || !candidate->isEnabled()) continue;
-    auto* radio = qobject_cast<QRadioButton*>(candidate);
-    // A field reached this way has its whole text selected, as by Tab.
-    candidate->setFocus(radio != nullptr ? Qt::OtherFocusReason : Qt::TabFocusReason);
-    if (radio != nullptr && !radio->isChecked()) radio->click();
-    return;
-  }
+// Tab and Shift+Tab follow the template, whatever Qt's focus chain and the
+// buttons' focus policies say.
+bool QtDialogWindow::focusNextPrevChild(bool next) {
+  const auto to = NextTabStop(template_, KeyState(focusWidget()), !next);
+  if (to) ordered_[*to]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return to.has_value();
 }
 
 bool QtDialogWindow::event(QEvent* event) {
@@ -417,7 +386,7 @@ void QtDialogWindow::reject() {
   site_.Command(kIdCancel, Notify::kClicked);
 }
 void QtDialogWindow::accept() {
-  site_.Command(defaultId_, Notify::kClicked);
+  site_.Command(DefaultButton(template_), Notify::kClicked);
 }
 
 }  // namespace kadenzo::qt

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/backend.h"
+#include "framework/dialog_keyboard.h"
 
 class QButtonGroup;
 class QPushButton;
@@ -50,6 +51,7 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
   void reject() override;
@@ -59,23 +61,23 @@ class QtDialogWindow final : public QDialog, public DialogWindow {
   void Build(const DialogTemplate& dialog);
   QWidget* MakeControl(const struct ControlTemplate& control, QButtonGroup*& group);
   QRect ToPixels(const DialogRect& rect) const;
-  // An arrow key on a button moves within the button's template group.
-  void MoveInGroup(QWidget* from, bool previous);
+  // What the dialog keyboard needs to know of the window, with the focus
+  // on the given control.
+  DialogKeyState KeyState(const QWidget* focused) const;
 
+  // The keyboard reads the template's controls, which outlive the window:
+  // it lives only while RunModal runs.
+  DialogTemplate template_;
   DialogSite& site_;
   int unitX_ = 0;  // average character width: four dialog units across
   int unitY_ = 0;  // character height: eight dialog units down
   std::unordered_map<int, QWidget*> controls_;
-  // Every control in template order, and where the group of each starts.
-  std::vector<QWidget*> ordered_;
-  std::vector<std::size_t> groupStart_;
-  QWidget* firstTabStop_ = nullptr;
-  QStyle* fieldStyle_ = nullptr;  // shared by the dialog's edit fields
+  std::vector<QWidget*> ordered_;  // every control, in template order
+  QStyle* fieldStyle_ = nullptr;   // shared by the dialog's edit fields
   // Where MoveWindow put the frame before the window manager had framed
   // the window; kept so the frame can be re-centred on the same point once
   // its real size is known.
   std::optional<ScreenRect> placement_;
-  int defaultId_ = kIdOk;
   bool blocked_ = false;
 };
 
