@@ -32,12 +32,13 @@ constexpr int kSomeFailed = 1;
 constexpr int kBadCommandLine = 2;
 
 const char kDescription[] =
-    "Converts frame counts, SMPTE time codes and seconds at any frame rate, drop-frame or non-drop.\n"
-    "Each EXPRESSION is a value, or values joined by + and -, and * or / by a whole number\n"
-    "(division rounds down). A value is a frame count (1800), a time code of two to four parts\n"
-    "whose last is frames (10:00, 00:01:00;02; a ';', ',' or '.' marks drop-frame) or seconds\n"
-    "(12.5s, rounded to the nearest frame); a '-' before a value negates it. Without EXPRESSION,\n"
-    "reads one expression a line from standard input and writes one result a line.";
+    "Converts frame counts, SMPTE time codes and seconds at any frame rate,\n"
+    "drop-frame or non-drop. An EXPRESSION is values joined by + and -, and\n"
+    "* or / by a whole number (rounding down). A value is a frame count (1800),\n"
+    "a time code whose last part is frames (10:00, 1:02:03:04, 00:01:00;02,\n"
+    "where ';' ',' or '.' marks drop-frame) or seconds (12.5s); a '-' before a\n"
+    "value negates it. Without EXPRESSION, converts each line of the input.\n"
+    "See kadenzo-tc(1) for more.";
 
 const char kFooter[] =
     "Examples:\n"
@@ -70,31 +71,24 @@ int Run(int argc, char** argv) {
   app.get_formatter()->column_width(28);
 
   CommandLine line;
-  app.add_option("--rate", line.rate,
-                 "Frames a second: a whole number, N/D (30000/1001) or a decimal; a decimal within 0.005 of "
-                 "N*1000/1001 is that rate (23.976, 29.97, 59.94 ...) (default: 30)")
+  app.add_option("--rate", line.rate, "Frames a second: 25, 30000/1001, 29.97, 12.5 ... (default: 30)")
       ->option_text("RATE");
-  auto* df = app.add_flag("--df", line.df,
-                          "Drop-frame time code (at 29.97, 59.94 and other multiples of 30000/1001), also for "
-                          "time codes written with ':' only");
+  auto* df = app.add_flag("--df", line.df, "Drop-frame time code, also for time codes with ':' only");
   auto* ndf = app.add_flag("--ndf", line.ndf, "Non-drop time code");
   df->excludes(ndf);
   const std::map<std::string, Target> targets{{"timecode", Target::Timecode},
                                               {"frames", Target::Frames},
                                               {"seconds", Target::Seconds},
                                               {"elapsed", Target::Elapsed}};
-  app.add_option("--to", line.target,
-                 "Write each result as a time code (default), a frame count, seconds to the microsecond, or the "
-                 "calculator window's elapsed time (at 23.976, 24, 25, 29.97 and 30 only)")
+  app.add_option("--to", line.target, "What to write (default: timecode)")
       ->transform(CLI::CheckedTransformer(targets))
       ->option_text("frames|timecode|seconds|elapsed");
-  app.add_flag("--wrap", line.wrap, "Time of day: hours wrap round 24, and negative counts before midnight");
+  app.add_flag("--wrap", line.wrap, "Time of day: round a 24-hour day");
   const std::map<std::string, Format> formats{{"text", Format::Text}, {"json", Format::Json}, {"csv", Format::Csv}};
-  app.add_option("--format", line.format,
-                 "text: each result alone on its line; json: one object a line; csv: a header and rows")
+  app.add_option("--format", line.format, "text: results alone; json: an object a line; csv (default: text)")
       ->transform(CLI::CheckedTransformer(formats))
       ->option_text("text|json|csv");
-  app.add_option("EXPRESSION", line.expressions, "What to convert; without it, standard input, a line each");
+  app.add_option("EXPRESSION", line.expressions, "What to convert (default: each line of the input)");
 
   Settings settings;
   try {
