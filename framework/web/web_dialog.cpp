@@ -116,7 +116,7 @@ RgbaImage DecodeXpm(const char* const* rows) {
 }
 
 WebDialogWindow::WebDialogWindow(const DialogTemplate& dialog, DialogSite& site, bool alert)
-    : handle_(g_nextHandle++), site_(site) {
+    : handle_(g_nextHandle++), template_(dialog), site_(site) {
   const std::string font = Terminated(dialog.fontName);
   const int units = kz_measure_units(font.c_str(), dialog.fontPoints);
   const int unitX = units & 0xFFFF;  // average character width: four dialog units across
@@ -138,8 +138,9 @@ WebDialogWindow::WebDialogWindow(const DialogTemplate& dialog, DialogSite& site,
   } cleanup{handle_};
 
   std::size_t groupStart = 0;
-  for (const ControlTemplate& control : dialog.controls) {
-    const std::size_t index = controls_.size();
+  for (std::size_t index = 0; index < dialog.controls.size(); ++index) {
+    const ControlTemplate& control = dialog.controls[index];
+    // The page groups a radio button's input with the others of its group.
     if ((control.flags & ControlFlag::kGroup) != 0 || index == 0) groupStart = index;
     const int kind = static_cast<int>(control.kind);
     kz_control_create(handle_, static_cast<int>(index), kind, control.id, Terminated(control.text).c_str(),
@@ -149,14 +150,12 @@ WebDialogWindow::WebDialogWindow(const DialogTemplate& dialog, DialogSite& site,
       const RgbaImage icon = DecodeXpm(IconRows(control.iconResource));
       kz_icon_pixels(handle_, static_cast<int>(index), icon.pixels.data(), icon.width, icon.height);
     }
-    if (control.kind == ControlKind::DefaultPushButton) defaultId_ = control.id;
-    controls_.push_back({control.kind, control.id, (control.flags & ControlFlag::kTabStop) != 0, groupStart});
     if (control.id != kStaticId) byId_.emplace(control.id, index);
   }
 
   // Screen readers read the page in its order: top to bottom and left to
   // right. The tab order stays the template's.
-  std::vector<int> reading(controls_.size());
+  std::vector<int> reading(dialog.controls.size());
   for (std::size_t i = 0; i < reading.size(); ++i) reading[i] = static_cast<int>(i);
   std::stable_sort(reading.begin(), reading.end(), [&dialog](int a, int b) {
     const DialogRect& ra = dialog.controls[static_cast<std::size_t>(a)].rect;
@@ -191,7 +190,7 @@ std::string WebDialogWindow::GetItemText(int id) const {
 
 void WebDialogWindow::SetItemText(int id, std::string_view text) {
   const std::size_t index = IndexOf(id);
-  const ControlKind kind = controls_[index].kind;
+  const ControlKind kind = template_.controls[index].kind;
   if (kind == ControlKind::GroupFrame || kind == ControlKind::Icon)
     throw CNotSupportedException("the control has no text");
   kz_set_text(handle_, static_cast<int>(index), Terminated(text).c_str());
@@ -203,12 +202,13 @@ void WebDialogWindow::SetItemText(int id, std::string_view text) {
 
 bool WebDialogWindow::IsChecked(int id) const {
   const std::size_t index = IndexOf(id);
-  return controls_[index].kind == ControlKind::AutoRadioButton && kz_is_checked(handle_, static_cast<int>(index)) != 0;
+  return template_.controls[index].kind == ControlKind::AutoRadioButton &&
+         kz_is_checked(handle_, static_cast<int>(index)) != 0;
 }
 
 void WebDialogWindow::SetChecked(int id, bool checked) {
   const std::size_t index = IndexOf(id);
-  if (controls_[index].kind != ControlKind::AutoRadioButton)
+  if (template_.controls[index].kind != ControlKind::AutoRadioButton)
     throw CNotSupportedException("the control cannot be checked");
   kz_set_checked(handle_, static_cast<int>(index), checked ? 1 : 0);
 }
@@ -247,18 +247,27 @@ void WebDialogWindow::SetBlocked(bool blocked) {
   kz_window_block(handle_, blocked ? 1 : 0);
 }
 
+DialogKeyState WebDialogWindow::KeyState() const {
+  const int focused = kz_focused_index(handle_);
+  // The page shows every control of a window and disables none; a window
+  // that takes no input gets no keys.
+  return {focused >= 0 ? std::optional(static_cast<std::size_t>(focused)) : std::nullopt,
+          [](std::size_t) { return true; },
+          [this](std::size_t index) {
+            return template_.controls[index].kind == ControlKind::AutoRadioButton &&
+                   kz_is_checked(handle_, static_cast<int>(index)) != 0;
+          }};
+}
+
 void WebDialogWindow::FocusFirstTabStop() {
-  for (std::size_t i = 0; i < controls_.size(); ++i) {
-    if (controls_[i].tabStop) {
-      Focus(i);
-      return;
-    }
-  }
+  DialogKeyState state = KeyState();
+  state.focused.reset();
+  if (const auto first = NextTabStop(template_, state, false)) Focus(*first);
 }
 
 void WebDialogWindow::Focus(std::size_t index) {
   // A field entered from the keyboard has its whole text selected.
-  kz_focus(handle_, static_cast<int>(index), controls_[index].kind == ControlKind::Edit ? 1 : 0);
+  kz_focus(handle_, static_cast<int>(index), template_.controls[index].kind == ControlKind::Edit ? 1 : 0);
 }
 
 int WebDialogWindow::RunModalLoop() {
@@ -272,17 +281,17 @@ int WebDialogWindow::RunModalLoop() {
 }
 
 void WebDialogWindow::Dispatch(EventKind kind, int value, bool shift) {
-  const auto control = [this, value]() -> const Control* {
-    if (value < 0 || static_cast<std::size_t>(value) >= controls_.size()) return nullptr;
-    return &controls_[static_cast<std::size_t>(value)];
+  const auto control = [this, value]() -> const ControlTemplate* {
+    if (value < 0 || static_cast<std::size_t>(value) >= template_.controls.size()) return nullptr;
+    return &template_.controls[static_cast<std::size_t>(value)];
   };
   switch (kind) {
     case EventKind::Change:
-      if (const Control* edit = control(); edit != nullptr && edit->kind == ControlKind::Edit)
+      if (const ControlTemplate* edit = control(); edit != nullptr && edit->kind == ControlKind::Edit)
         site_.Command(edit->id, Notify::kChange);
       return;
     case EventKind::Click:
-      if (const Control* button = control(); button != nullptr && button->id != kStaticId)
+      if (const ControlTemplate* button = control(); button != nullptr && button->id != kStaticId)
         site_.Command(button->id, Notify::kClicked);
       return;
     case EventKind::Key: OnKey(static_cast<WebKey>(value), shift); return;
@@ -292,75 +301,26 @@ void WebDialogWindow::Dispatch(EventKind kind, int value, bool shift) {
 }
 
 void WebDialogWindow::OnKey(WebKey key, bool shift) {
-  const int focused = kz_focused_index(handle_);
+  const DialogKeyState state = KeyState();
   switch (key) {
-    case WebKey::Tab: Tab(shift); return;
-    case WebKey::Enter: {
-      // Enter presses the focused push button, or else the default button.
-      int id = defaultId_;
-      if (focused >= 0) {
-        const Control& control = controls_[static_cast<std::size_t>(focused)];
-        if (control.kind == ControlKind::PushButton || control.kind == ControlKind::DefaultPushButton) id = control.id;
-      }
-      site_.Command(id, Notify::kClicked);
+    case WebKey::Tab:
+      if (const auto to = NextTabStop(template_, state, shift)) Focus(*to);
       return;
-    }
+    case WebKey::Enter: site_.Command(EnterButton(template_, state.focused), Notify::kClicked); return;
     case WebKey::Escape: site_.Command(kIdCancel, Notify::kClicked); return;
     case WebKey::F1: return;
     case WebKey::Left:
     case WebKey::Up:
     case WebKey::Right:
     case WebKey::Down:
-      if (focused >= 0) MoveInGroup(static_cast<std::size_t>(focused), key == WebKey::Left || key == WebKey::Up);
+      if (const auto step = MoveInGroup(template_, state, key == WebKey::Left || key == WebKey::Up)) {
+        Focus(step->to);
+        if (step->choose) {
+          kz_set_checked(handle_, static_cast<int>(step->to), 1);
+          site_.Command(template_.controls[step->to].id, Notify::kClicked);
+        }
+      }
       return;
-  }
-}
-
-// Tab goes to the next tab stop in template order after the focused control,
-// whatever that control is, round the whole dialog; Shift+Tab goes back.
-void WebDialogWindow::Tab(bool backwards) {
-  const std::size_t count = controls_.size();
-  if (count == 0) return;
-  const int focused = kz_focused_index(handle_);
-  for (std::size_t step = 1; step <= count; ++step) {
-    std::size_t index;
-    if (focused < 0) {
-      index = backwards ? count - step : step - 1;
-    } else {
-      const auto from = static_cast<std::size_t>(focused);
-      index = backwards ? (from + count - step % count) % count : (from + step) % count;
-    }
-    if (controls_[index].tabStop) {
-      Focus(index);
-      return;
-    }
-  }
-}
-
-// The dialog manager's arrow keys: on a button, an arrow moves the focus to
-// the previous or next control of the button's group, round the group, and
-// a radio button reached this way is chosen as if clicked. Both radio groups
-// run on into the fields after them, so an arrow from the last rate button
-// goes on to the first operand's count.
-void WebDialogWindow::MoveInGroup(std::size_t from, bool previous) {
-  const std::size_t start = controls_[from].groupStart;
-  std::size_t end = from + 1;
-  while (end < controls_.size() && controls_[end].groupStart == start) ++end;
-  const std::size_t size = end - start;
-  for (std::size_t step = 1; step < size; ++step) {
-    const std::size_t offset = (from - start + (previous ? size - step : step)) % size;
-    const std::size_t index = start + offset;
-    const Control& candidate = controls_[index];
-    const bool focusable = candidate.kind == ControlKind::Edit || candidate.kind == ControlKind::AutoRadioButton ||
-                           candidate.kind == ControlKind::PushButton ||
-                           candidate.kind == ControlKind::DefaultPushButton;
-    if (!focusable) continue;
-    Focus(index);
-    if (candidate.kind == ControlKind::AutoRadioButton && kz_is_checked(handle_, static_cast<int>(index)) == 0) {
-      kz_set_checked(handle_, static_cast<int>(index), 1);
-      site_.Command(candidate.id, Notify::kClicked);
-    }
-    return;
   }
 }
 

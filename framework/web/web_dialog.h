@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/backend.h"
+#include "framework/dialog_keyboard.h"
 
 namespace kadenzo::web {
 
@@ -44,25 +45,19 @@ class WebDialogWindow final : public DialogWindow {
   int RunModalLoop();
 
  private:
-  struct Control {
-    ControlKind kind;
-    int id;
-    bool tabStop;
-    std::size_t groupStart;  // index of the first control of its template group
-  };
-
   std::size_t IndexOf(int id) const;
   void Dispatch(EventKind kind, int value, bool shift);
+  // What the dialog keyboard needs to know of the window now.
+  DialogKeyState KeyState() const;
   void OnKey(WebKey key, bool shift);
-  void Tab(bool backwards);
-  void MoveInGroup(std::size_t from, bool previous);
   void Focus(std::size_t index);
 
   int handle_;
+  // The page knows the controls by their place in the template. Its
+  // controls outlive the window, which lives only while the dialog runs.
+  DialogTemplate template_;
   DialogSite& site_;
-  std::vector<Control> controls_;
   std::unordered_map<int, std::size_t> byId_;
-  int defaultId_ = kIdOk;
   bool blocked_ = false;
   bool ended_ = false;
   int result_ = 0;
