@@ -197,7 +197,7 @@ bool Converter::Convert(std::string_view input, const smpte::ExpressionResult& r
   if (settings_.wrap) frames = smpte::WrapToDay(frames, rate, counting);
 
   char label[smpte::kMaxTextSize];
-  const std::size_t labelSize = smpte::FormatLabel(smpte::FramesToLabel(frames, rate, counting), rate, counting, label);
+  const std::size_t labelSize = smpte::FormatLabel(smpte::FramesToLabel(frames, rate, counting), counting, label);
   char seconds[smpte::kMaxTextSize];
   const std::size_t secondsSize = smpte::FormatSeconds(smpte::FramesToSeconds(frames, rate), seconds);
 

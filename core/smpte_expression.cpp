@@ -253,9 +253,8 @@ class Parser {
     if (count > 2 && label.minutes > 59)
       return Fail(partStarts[2], "minutes run from 00 to 59, not " + std::to_string(label.minutes));
     if (counting == Counting::DropFrame && IsSkipped(label, rate))
-      return Fail(start, FormatLabel(label, rate, counting) + " does not exist in drop-frame time code at " +
-                             RateName(rate) + " fps; the next label is " +
-                             FormatLabel(NextCountedLabel(label, rate), rate, counting));
+      return Fail(start, FormatLabel(label, counting) + " does not exist in drop-frame time code at " + RateName(rate) +
+                             " fps; the next label is " + FormatLabel(NextCountedLabel(label, rate), counting));
     const auto counted = LabelToFrames(label, rate, counting);
     if (!counted) return Fail(start, kOutOfRange);
     if (!notation_) notation_ = counting;

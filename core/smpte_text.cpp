@@ -52,15 +52,6 @@ char* WriteNumber(std::int64_t value, int minDigits, char* out) noexcept {
   return out;
 }
 
-int DigitCount(std::int64_t value) noexcept {
-  int count = 1;
-  while (value >= 10) {
-    value /= 10;
-    ++count;
-  }
-  return count;
-}
-
 }  // namespace
 
 std::optional<Rate> ParseRate(std::string_view text) {
@@ -105,7 +96,7 @@ std::string RateName(Rate rate) {
   return std::to_string(scaled / Pow10(places)) + '.' + decimals;
 }
 
-std::size_t FormatLabel(const Label& label, Rate rate, Counting counting, char* out) noexcept {
+std::size_t FormatLabel(const Label& label, Counting counting, char* out) noexcept {
   char* const start = out;
   if (label.negative) *out++ = '-';
   out = WriteNumber(label.hours, 2, out);
@@ -114,14 +105,13 @@ std::size_t FormatLabel(const Label& label, Rate rate, Counting counting, char* 
   *out++ = ':';
   out = WriteNumber(label.seconds, 2, out);
   *out++ = counting == Counting::DropFrame ? ';' : ':';
-  const int frameDigits = DigitCount(Timebase(rate) - 1);
-  out = WriteNumber(label.frames, frameDigits < 2 ? 2 : frameDigits, out);
+  out = WriteNumber(label.frames, 2, out);
   return static_cast<std::size_t>(out - start);
 }
 
-std::string FormatLabel(const Label& label, Rate rate, Counting counting) {
+std::string FormatLabel(const Label& label, Counting counting) {
   char text[kMaxTextSize];
-  return std::string(text, FormatLabel(label, rate, counting, text));
+  return std::string(text, FormatLabel(label, counting, text));
 }
 
 std::size_t FormatSeconds(const Seconds& seconds, char* out) noexcept {

@@ -25,12 +25,11 @@ std::string RateName(Rate rate);
 inline constexpr std::size_t kMaxTextSize = 48;
 
 // Writes a label to `out`, which has room for kMaxTextSize characters, and
-// returns how many it wrote. Every field has at least two digits, the
-// hours as many more as they need and the frames as many as the timebase's
-// last frame needs ("23:59:59:119" at 120); drop-frame labels separate the
-// frames with ';'.
-std::size_t FormatLabel(const Label& label, Rate rate, Counting counting, char* out) noexcept;
-std::string FormatLabel(const Label& label, Rate rate, Counting counting);
+// returns how many it wrote. Every field has at least two digits and no more
+// than its value needs ("23:59:59:119" at 120, "123:00:00:00" past 99 hours);
+// drop-frame labels separate the frames with ';'.
+std::size_t FormatLabel(const Label& label, Counting counting, char* out) noexcept;
+std::string FormatLabel(const Label& label, Counting counting);
 
 // "-12.345678": seconds with exactly six decimals.
 std::size_t FormatSeconds(const Seconds& seconds, char* out) noexcept;
