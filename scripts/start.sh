@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh desktop
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target kadenzo
+cmake --build --preset linux --target kadenzo kadenzo-tc
 program=build/linux/app/kadenzo
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
