@@ -41,7 +41,15 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-ar
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 echo "Installing: ${missing[*]}"
-# A mirror in the middle of a sync can fail one index of many; the others
-# are fresh, and the install below says so if what it needs is not there.
-"${sudo[@]}" apt-get update -qq || echo "install-deps: some package lists could not be updated; going on" >&2
+# A mirror in the middle of a sync can fail one index of many: it is asked
+# again a little later, and then the others are used as they are; the
+# install below says so if what it needs is not there.
+for attempt in 1 2 3; do
+  "${sudo[@]}" apt-get update -qq && break
+  if [ "$attempt" -eq 3 ]; then
+    echo "install-deps: some package lists could not be updated; going on" >&2
+  else
+    sleep 20
+  fi
+done
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
