@@ -13,7 +13,7 @@ for group in "$@"; do
                        desktop-file-utils appstream nlohmann-json3-dev) ;;
     windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth wixl libcli11-dev) ;;
     windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file wixl libcli11-dev) ;;
-    packaging) packages+=(dpkg-dev desktop-file-utils appstream zip) ;;
+    packaging) packages+=(dpkg-dev desktop-file-utils appstream zip man-db) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;
     # The browser program and its tests: Emscripten, headless Chromium with

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a fresh prefix and checks what a Linux desktop will
 # look for there: the program, its desktop entry, its AppStream metainfo and
-# its icon at every theme size. Both files must pass their validators.
+# its icon at every theme size. Both files must pass their validators. And
+# the command line, kadenzo-tc: that it runs from there, needs no library
+# beyond the C and C++ runtimes, and that man reads its manual page.
 # Usage: check_install.sh CMAKE BUILD_DIR VERSION SOURCE_DIR
 set -uo pipefail
 
@@ -30,6 +32,37 @@ metainfo=$prefix/share/metainfo/$id.metainfo.xml
 
 [ -x "$program" ] || fail "no program at bin/kadenzo"
 [ -f "$prefix/share/doc/kadenzo/copyright" ] || fail "no licence at share/doc/kadenzo/copyright"
+
+# The command line is for scripts and servers too, where the desktop's
+# libraries need not be: it links the C and C++ runtimes alone.
+command_line=$prefix/bin/kadenzo-tc
+if [ -x "$command_line" ]; then
+  converted=$("$command_line" --rate 29.97 --df 1800 2>&1)
+  [ "$converted" = "00:01:00;02" ] || fail "installed kadenzo-tc made '$converted' of 1800 frames at 29.97 DF"
+  libraries=$(readelf -d "$command_line" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+  [ -n "$libraries" ] || fail "readelf finds no libraries kadenzo-tc needs"
+  for library in $libraries; do
+    case "$library" in
+      libstdc++.so.* | libm.so.* | libgcc_s.so.* | libc.so.*) ;;
+      *) fail "kadenzo-tc needs $library, beyond the C and C++ runtimes" ;;
+    esac
+  done
+else
+  fail "no command line at bin/kadenzo-tc"
+fi
+# Compressed, as Debian keeps manual pages; man must read it without a
+# warning, and find the command's name in it.
+page=$prefix/share/man/man1/kadenzo-tc.1.gz
+if [ -f "$page" ]; then
+  gzip -t "$page" 2>/dev/null || fail "share/man/man1/kadenzo-tc.1.gz is not gzip data"
+  warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man warns about kadenzo-tc.1: $warnings"
+  shown=$(MANWIDTH=80 man -l "$page" 2>/dev/null)
+  grep -qx 'NAME' <<<"$shown" || fail "man shows no NAME section in kadenzo-tc.1"
+  grep -q '^ *kadenzo-tc - ' <<<"$shown" || fail "the NAME section of kadenzo-tc.1 does not name kadenzo-tc"
+else
+  fail "no manual page at share/man/man1/kadenzo-tc.1.gz"
+fi
 
 # The desktop entry must start the installed program and name the themed icon.
 if [ -f "$desktop" ]; then
@@ -88,4 +121,4 @@ for size in "${sizes[@]}"; do
 done
 
 [ "$failures" -eq 0 ] || exit 1
-echo "install layout in order: program, desktop entry, metainfo, icons at ${sizes[*]}"
+echo "install layout in order: program, command line and its manual page, desktop entry, metainfo, icons at ${sizes[*]}"
