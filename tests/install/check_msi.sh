@@ -6,7 +6,8 @@
 #      with this version, its name, publisher and icon;
 #   2. the program is in Program Files\Kadenzo and the Start menu has a
 #      Kadenzo shortcut to it with its icon;
-#   3. the program, started from that shortcut, shows the calculator;
+#   3. the program, started from that shortcut, shows the calculator, and
+#      the command line beside it converts a time code;
 #   4. msiexec /x removes it, and nothing it put in the prefix is left.
 # Needs a display (DISPLAY) and xdotool.
 # Usage: check_msi.sh WINE_RUN PACKAGE VERSION PRODUCT_CODE EARLIER_PACKAGE EARLIER_PRODUCT_CODE ICON
@@ -61,11 +62,17 @@ registered "$earlier_code" || fail "the earlier package is not in the list of in
 
 wine msiexec /i "$(wine winepath -w "$package" 2>/dev/null | tr -d '\r')" /qn ||
   fail "msiexec /i ended with status $?"
-for file in KADENZO.EXE README.txt LICENSE.txt; do
+for file in KADENZO.EXE kadenzo-tc.exe README.txt LICENSE.txt; do
   [ -f "$folder/$file" ] || fail "no $file in Program Files\\Kadenzo"
 done
 file -b "$folder/KADENZO.EXE" | grep -q '^PE32 executable (GUI) Intel 80386' ||
   fail "Program Files\\Kadenzo\\KADENZO.EXE is $(file -b "$folder/KADENZO.EXE")"
+file -b "$folder/kadenzo-tc.exe" | grep -q '^PE32 executable (console) Intel 80386' ||
+  fail "Program Files\\Kadenzo\\kadenzo-tc.exe is $(file -b "$folder/kadenzo-tc.exe")"
+# The command line, run where it was installed, as a console runs it.
+converted=$(wine 'C:\Program Files\Kadenzo\kadenzo-tc.exe' --rate 29.97 --df 1800)
+[ "$converted" = $'00:01:00;02\r' ] ||
+  fail "the installed kadenzo-tc.exe converted 1800 frames at 29.97 to '$converted', not 00:01:00;02"
 if registered "$earlier_code"; then fail "the earlier version is still installed beside this one: no upgrade in place"; fi
 if registered "$code"; then
   key="$uninstall\\{$code}"

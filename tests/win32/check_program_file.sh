@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Checks KADENZO.EXE as a Windows loader sees it.
-# Usage: check_program_file.sh OBJDUMP KADENZO.EXE
+# Checks a Windows program of ours as a Windows loader sees it: KADENZO.EXE
+# a window program, kadenzo-tc.exe one for the console, where a GUI program
+# would neither read nor write the console it was started from.
+# Usage: check_program_file.sh OBJDUMP PROGRAM.EXE [GUI|console]
 set -euo pipefail
 objdump=$1
 program=$2
+subsystem=${3:-GUI}
 failed=0
 
 description=$(file -b "$program")
 case "$description" in
-  "PE32 executable (GUI) Intel 80386"*) ;;
-  *) echo "not a 32-bit GUI program: $description"; failed=1 ;;
+  "PE32 executable ($subsystem) Intel 80386"*) ;;
+  *) echo "not a 32-bit $subsystem program: $description"; failed=1 ;;
 esac
 
 headers=$("$objdump" -p "$program")
@@ -37,5 +40,5 @@ while read -r dll; do
   fi
 done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
 
-[ "$failed" -eq 0 ] && echo "$program: PE32 GUI, ASLR and DEP, system DLLs only, no COM at start"
+[ "$failed" -eq 0 ] && echo "$program: PE32 $subsystem, ASLR and DEP, system DLLs only, no COM at start"
 exit "$failed"
