@@ -14,23 +14,31 @@
 #   web                    the browser program in headless Chromium: a
 #                          keystroke against a bare <input>, the load against
 #                          a page with one input, the site's compressed size
+#   cli                    kadenzo-tc converting a million lines in batch mode,
+#                          against an awk script and the npm package
+#                          smpte-timecode converting the same lines, on one
+#                          core; and its peak memory as the input grows
 # Each comparison runs both sides in the same process or the same session,
 # in turns, so that their ratio holds on a busy machine; the nanoseconds and
 # milliseconds do not. None of this is a test: nothing here passes or fails
 # on a figure.
 #
 # Usage: scripts/bench.sh [--runs N] [--wine-runs N] [--repetitions N]
-#                         [--no-windows] [--only core|gui|web|startup|windows]
+#                         [--cli-runs N] [--no-windows]
+#                         [--only core|gui|web|cli|startup|windows]
 #   --runs N         timed start-ups of each Linux program (default 21)
 #   --wine-runs N    timed start-ups of each Windows program (default 21)
 #   --repetitions N  repetitions of each Google Benchmark (default 5); their
 #                    medians are printed
+#   --cli-runs N     timed runs of each command converting the million lines
+#                    (default 11)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=21
 wine_runs=21
 repetitions=5
+cli_runs=11
 windows=1
 only=""
 while [ $# -gt 0 ]; do
@@ -38,6 +46,7 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift 2 ;;
     --wine-runs) wine_runs=$2; shift 2 ;;
     --repetitions) repetitions=$2; shift 2 ;;
+    --cli-runs) cli_runs=$2; shift 2 ;;
     --no-windows) windows=0; shift ;;
     --only) only=$2; shift 2 ;;
     *) sed -n '2,/^set -euo/p' "$0" | sed '$d' | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
@@ -59,7 +68,7 @@ echo "load:     $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 minutes)"
 echo "== Build (preset linux)"
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target kadenzo kadenzo_bench_core kadenzo_bench_gui minimal_qt_dialog \
-  kadenzo_startup_bench
+  kadenzo_startup_bench kadenzo-tc
 build=build/linux
 benchmark_options=(--benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true)
 
@@ -81,6 +90,13 @@ if wanted web; then
   cmake --preset web >/dev/null
   cmake --build --preset web
   node bench/web/web_bench.mjs build/web/site
+fi
+
+if wanted cli; then
+  echo "== kadenzo-tc: a million lines in batch mode, against awk and the npm package smpte-timecode (one core, $cli_runs runs each, medians)"
+  scripts/install-deps.sh cli-bench
+  scripts/lib/node-modules.sh
+  bench/cli/cli_bench.sh --runs "$cli_runs" "$build/cli/kadenzo-tc"
 fi
 
 wanted startup || wanted windows || exit 0

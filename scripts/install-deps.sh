@@ -2,6 +2,7 @@
 # Installs the Debian or Ubuntu packages the build and the tests need, and
 # only those that are missing.
 # Usage: install-deps.sh [desktop] [screenshot] [tests] [windows] [windows-build] [packaging] [i386-emulation] [web]
+#                        [cli-bench]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config file)
@@ -16,6 +17,13 @@ for group in "$@"; do
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip man-db) ;;
     # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
     i386-emulation) packages+=(qemu-user-static) ;;
+    # kadenzo-tc's benchmark: GNU time for peak memory, and its two
+    # yardsticks' awk (Debian's own, mawk) and Node.
+    cli-bench)
+      packages+=(time mawk)
+      command -v node >/dev/null || packages+=(nodejs)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     # The browser program and its tests: Emscripten, headless Chromium with
     # the font its pages fall back to (the tests read painted pixels), and
     # Node for both (a Node that did not come from Debian is kept, with its
