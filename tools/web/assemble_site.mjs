@@ -48,9 +48,25 @@ add('manifest.webmanifest', Buffer.from(JSON.stringify({
   icons: icons.map((icon) => ({...icon, purpose: 'any'})),
 }, null, 2) + '\n'));
 
+// The page's Content-Security-Policy allows its inline scripts and styles
+// by their hashes, taken here from the page as it is shipped, so that an
+// edit to either never leaves a policy that blocks it.
+function withInlineHashes(html) {
+  const hashes = (tag) => {
+    const found = [...html.matchAll(new RegExp(`<${tag}(\\s[^>]*)?>([\\s\\S]*?)</${tag}>`, 'gi'))]
+      .filter((match) => !/\ssrc\s*=/i.test(match[1] || ''))
+      .map((match) => `'sha256-${createHash('sha256').update(match[2]).digest('base64')}'`);
+    return [...new Set(found)].join(' ');
+  };
+  for (const mark of ['@INLINE-SCRIPTS@', '@INLINE-STYLES@']) {
+    if (!html.includes(mark)) throw new Error(`the page's Content-Security-Policy has no ${mark}`);
+  }
+  return html.replace('@INLINE-SCRIPTS@', () => hashes('script')).replace('@INLINE-STYLES@', () => hashes('style'));
+}
+
 const page = readFileSync(options.page, 'utf8');
 if (!page.includes('/*@STYLES@*/')) throw new Error('the page has no place for the styles');
-add('index.html', Buffer.from(page.replace('/*@STYLES@*/', () => readFileSync(options.styles, 'utf8'))));
+add('index.html', Buffer.from(withInlineHashes(page.replace('/*@STYLES@*/', () => readFileSync(options.styles, 'utf8')))));
 
 // The cache's name changes with every file it keeps.
 const hash = createHash('sha256');

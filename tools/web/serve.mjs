@@ -1,11 +1,15 @@
 // A static server for the site, on this machine only. Used by scripts/web.sh,
-// by the web tests and by the benchmarks; any static server would do.
+// by the web tests and by the benchmarks; any static server would do. Like
+// most, it sends text and WebAssembly gzip-compressed to a browser that
+// accepts it, so that what the tests and Lighthouse measure is what a
+// visitor downloads.
 //   node serve.mjs DIR [PORT]   (port 0 or none: a free one)
 // Prints the site's address once it listens.
-import {createReadStream, statSync} from 'node:fs';
+import {readFileSync, statSync} from 'node:fs';
 import {createServer} from 'node:http';
 import {extname, join, normalize, resolve, sep} from 'node:path';
 import {fileURLToPath} from 'node:url';
+import {gzipSync} from 'node:zlib';
 
 const types = {
   '.html': 'text/html; charset=utf-8',
@@ -17,6 +21,31 @@ const types = {
   '.webmanifest': 'application/manifest+json',
   '.json': 'application/json',
 };
+
+// What gains from compression; the PNGs are compressed already.
+const compressible = new Set(['.html', '.js', '.mjs', '.css', '.wasm', '.webmanifest', '.json']);
+
+// The compressed files, by path, as long as the file is unchanged.
+const gzipped = new Map();
+function gzipOf(file, stat) {
+  const key = `${stat.mtimeMs}:${stat.size}`;
+  const known = gzipped.get(file);
+  if (known && known.key === key) return known.body;
+  const body = gzipSync(readFileSync(file), {level: 9});
+  gzipped.set(file, {key, body});
+  return body;
+}
+
+// Whether the request's Accept-Encoding takes gzip (and does not refuse it
+// with q=0).
+function acceptsGzip(request) {
+  return (request.headers['accept-encoding'] || '').split(',').some((entry) => {
+    const [coding, ...parameters] = entry.trim().split(';');
+    if (coding.trim().toLowerCase() !== 'gzip' && coding.trim() !== '*') return false;
+    const q = parameters.map((p) => p.trim()).find((p) => p.startsWith('q='));
+    return !q || Number(q.slice(2)) > 0;
+  });
+}
 
 // Serves root's files; resolves to the server and its address.
 export function serve(root, port = 0, host = '127.0.0.1') {
@@ -36,25 +65,26 @@ export function serve(root, port = 0, host = '127.0.0.1') {
       response.writeHead(403).end();
       return;
     }
-    let size;
+    let stat;
     try {
-      const stat = statSync(file);
+      stat = statSync(file);
       if (!stat.isFile()) throw new Error('not a file');
-      size = stat.size;
     } catch {
       response.writeHead(404, {'Content-Type': 'text/plain'}).end('not found');
       return;
     }
-    response.writeHead(200, {
+    const compress = compressible.has(extname(file));
+    const gzip = compress && acceptsGzip(request);
+    const body = gzip ? gzipOf(file, stat) : readFileSync(file);
+    const headers = {
       'Content-Type': types[extname(file)] || 'application/octet-stream',
-      'Content-Length': size,
+      'Content-Length': body.length,
       'Cache-Control': 'no-cache',
-    });
-    if (request.method === 'HEAD') {
-      response.end();
-      return;
-    }
-    createReadStream(file).pipe(response);
+    };
+    if (compress) headers['Vary'] = 'Accept-Encoding';
+    if (gzip) headers['Content-Encoding'] = 'gzip';
+    response.writeHead(200, headers);
+    response.end(request.method === 'HEAD' ? undefined : body);
   });
   return new Promise((resolveServer, reject) => {
     server.once('error', reject);
