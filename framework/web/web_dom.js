@@ -83,16 +83,37 @@ mergeInto(LibraryManager.library, {
       return desktop;
     },
 
-    // Scales the desktop down when the page is narrower than its widest
-    // window, and keeps the windows where they were relative to the page's
-    // centre when the page changes size.
+    // Sizes the desktop and its scale, and keeps the windows where they were
+    // relative to the page's centre when the page changes size. A mouse
+    // page shows the windows at their size, as the desktop does. A touch
+    // page, a phone's, scales them up to fill its width (or its height, if
+    // that is the shorter): they are read from closer and tapped with a
+    // finger. Neither ever shows them smaller than their size, nor their
+    // text below 12 CSS pixels on a touch page: a page smaller than the
+    // windows scrolls instead.
     layout: function() {
       var widest = 0;
-      for (var handle in KZ.windows) widest = Math.max(widest, KZ.windows[handle].frame.offsetWidth);
+      var tallest = 0;
+      var text = 0;
+      for (var handle in KZ.windows) {
+        var win = KZ.windows[handle];
+        widest = Math.max(widest, win.frame.offsetWidth);
+        tallest = Math.max(tallest, win.frame.offsetHeight);
+        var size = parseFloat(getComputedStyle(win.client).fontSize);
+        if (size > 0) text = text > 0 ? Math.min(text, size) : size;
+      }
+      // The page's own size: a phone's browser widens its window to take in
+      // windows wider than the page, which must not make them wider still.
+      var pageWidth = document.documentElement.clientWidth || window.innerWidth;
+      var pageHeight = document.documentElement.clientHeight || window.innerHeight;
       var margin = 8;
-      var scale = widest > 0 ? Math.min(1, window.innerWidth / (widest + margin)) : 1;
-      var width = Math.floor(window.innerWidth / scale);
-      var height = Math.floor(window.innerHeight / scale);
+      var scale = 1;
+      if (widest > 0 && window.matchMedia && window.matchMedia('(pointer: coarse)').matches) {
+        var fill = Math.min(pageWidth / (widest + margin), pageHeight / (tallest + margin));
+        scale = Math.max(1, text > 0 ? 12 / text : 1, fill);
+      }
+      var width = Math.max(Math.floor(pageWidth / scale), widest + margin);
+      var height = Math.max(Math.floor(pageHeight / scale), tallest + margin);
       var dx = Math.trunc(width / 2) - Math.trunc(KZ.desktopWidth / 2);
       var dy = Math.trunc(height / 2) - Math.trunc(KZ.desktopHeight / 2);
       if (dx !== 0 || dy !== 0) {
@@ -108,7 +129,7 @@ mergeInto(LibraryManager.library, {
       var style = KZ.desktop.style;
       style.width = width + 'px';
       style.height = height + 'px';
-      style.transform = scale < 1 ? 'scale(' + scale + ')' : '';
+      style.transform = scale !== 1 ? 'scale(' + scale + ')' : '';
     },
 
     onKeyDown: function(event) {
@@ -319,7 +340,9 @@ mergeInto(LibraryManager.library, {
     } else {
       element = document.createElement('canvas');
       element.className = 'kz-icon kz-static';
-      element.setAttribute('role', 'img');
+      // The icon is the program's, beside its name in every window that
+      // shows it: a picture that screen readers pass over.
+      element.setAttribute('aria-hidden', 'true');
       // An icon control sizes itself to its icon.
       width = 32;
       height = 32;
@@ -364,6 +387,8 @@ mergeInto(LibraryManager.library, {
     win.frame.remove();
     delete KZ.windows[handle];
     KZ.stack = KZ.stack.filter(function(w) { return w !== win; });
+    // The windows left may fill the page at another scale.
+    KZ.layout();
   },
 
   kz_window_show__deps: ['$KZ'],

@@ -1,9 +1,12 @@
 // What the page does around the dialogs, which the dialog behaviour suite
 // cannot see: the end of the program and its new start, the About box as
-// assistive technology finds it, phones and narrow pages, installing and
+// assistive technology finds it and what axe-core finds wrong with it,
+// phones and narrow pages, the Content-Security-Policy, installing and
 // working offline, and no network traffic once the program runs.
 //   node --test web_page_test.mjs   (KADENZO_WEB_SITE: the site's folder)
 import assert from 'node:assert/strict';
+import {readFileSync} from 'node:fs';
+import {createRequire} from 'node:module';
 import {after, before, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 import {launchChromium} from '../../tools/web/browser.mjs';
@@ -105,30 +108,159 @@ test('The About box is a modal dialog named "About Kadenzo" over an inert calcul
   await context.close();
 });
 
-test('Fields ask phones for digits, and a page narrower than the calculator shows all of it, smaller, and working', async () => {
-  const {context, page} = await freshPage({width: 240, height: 480, isMobile: true, hasTouch: true});
+// axe-core's own script, put into the page by the test rather than loaded
+// by it: the page's policy allows no script but the site's.
+const axeSource = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+async function axeViolations(page) {
+  if (!(await page.evaluate(() => typeof window.axe !== 'undefined'))) await page.evaluate(axeSource);
+  const violations = await page.evaluate(async () => (await window.axe.run(document)).violations
+    .map((v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`));
+  return violations;
+}
+
+test('axe-core finds nothing wrong with the calculator, the About box over it, or the page once the program has ended', async () => {
+  const {context, page} = await freshPage();
   await openCalculator(page, url);
-  const modes = await page.$$eval('input[type=text]', (fields) => fields.map((f) => f.getAttribute('inputmode')));
-  assert.equal(modes.length, 15);
-  assert.ok(modes.every((mode) => mode === 'numeric'), modes.join());
-
-  const frame = await page.$eval('.kz-window', (e) => {
-    const r = e.getBoundingClientRect();
-    return {left: r.left, right: r.right, top: r.top, width: r.width, offsetWidth: e.offsetWidth};
-  });
-  assert.ok(frame.left >= 0 && frame.right <= 240, `the calculator spans ${frame.left} to ${frame.right}`);
-  assert.ok(frame.width < frame.offsetWidth, 'the calculator is not scaled down');
-
-  // Taps land on the scaled controls.
-  await clickControl(page, 118);
-  assert.equal(await page.$eval('[data-control-id="118"]', (e) => e.checked), true);
-  await clickControl(page, 128);
-  await page.keyboard.press('End');
-  await page.keyboard.type('00');
+  assert.deepEqual(await axeViolations(page), [], 'the calculator');
+  await clickControl(page, 127);
+  assert.deepEqual(await axeViolations(page), [], 'the About box over the calculator');
+  await page.keyboard.press('Escape');
   await idle(page);
-  assert.equal(await field(page, 128), '000');
+  await page.click('.kz-window[aria-label="Kadenzo"] .kz-close');
+  await idle(page);
+  assert.equal(await page.evaluate(() => document.documentElement.dataset.state), 'ended');
+  assert.deepEqual(await axeViolations(page), [], 'the ended page');
   await context.close();
 });
+
+test('The Content-Security-Policy lets the program run unhindered and blocks and reports what is not the site\'s', async () => {
+  const {context, page} = await freshPage();
+  const messages = [];
+  page.on('console', (message) => {
+    if (/Content.Security.Policy|Refused to/i.test(message.text())) messages.push(message.text());
+  });
+  await page.evaluateOnNewDocument(() => {
+    window.violations = [];
+    document.addEventListener('securitypolicyviolation', (event) => {
+      window.violations.push(`${event.effectiveDirective} ${event.blockedURI}`);
+    });
+  });
+  await openCalculator(page, url);
+  await page.keyboard.type('1800');
+  await clickControl(page, 127);
+  await page.keyboard.press('Escape');
+  await idle(page);
+  await page.keyboard.press('Enter');
+  await idle(page);
+  await page.keyboard.press('Enter');
+  await page.waitForSelector('.kz-window[aria-label="Kadenzo"]');
+  await idle(page);
+  assert.deepEqual(await page.evaluate(() => window.violations), [], 'the program itself broke the policy');
+  assert.deepEqual(messages, []);
+
+  // What an injection would try: each is refused, and reported.
+  for (const {what, attempt, directive} of [
+    {what: 'an inline script', directive: 'script-src-elem', attempt: () => {
+      const script = document.createElement('script');
+      script.textContent = 'window.injected = true;';
+      document.body.appendChild(script);
+      return window.injected === true;
+    }},
+    // Code from a string, run by the page itself: a test's own evaluation
+    // would be let through by the browser whatever the policy says.
+    {what: 'code from a string', directive: 'script-src', attempt: async () => {
+      setTimeout('window.evaluated = true;', 0);
+      await new Promise((resolve) => setTimeout(resolve, 50));
+      return window.evaluated === true;
+    }},
+    {what: 'a style attribute', directive: 'style-src-attr', attempt: () => {
+      const p = document.createElement('p');
+      p.setAttribute('style', 'display: none');
+      document.body.appendChild(p);
+      return getComputedStyle(p).display === 'none';
+    }},
+    {what: 'another origin', directive: 'connect-src', attempt: async () => {
+      try {
+        await fetch('http://127.0.0.1:9/');
+        return true;
+      } catch {
+        return false;
+      }
+    }},
+  ]) {
+    await page.evaluate(() => { window.violations = []; });
+    assert.equal(await page.evaluate(attempt), false, `${what} was allowed`);
+    await page.waitForFunction(() => window.violations.length > 0, {timeout: 5000}).catch(() => {});
+    const reported = await page.evaluate(() => window.violations);
+    assert.ok(reported.some((v) => v.startsWith(directive)), `${what}: reported ${JSON.stringify(reported)}`);
+  }
+  await context.close();
+});
+
+// A phone's page, on which the calculator fills the width, and pages
+// smaller than the calculator, which scroll to it: never is it shown smaller
+// than its size, nor its text below 12 CSS pixels on a touch screen.
+for (const {width, height, touch, fills} of [
+  {width: 360, height: 740, touch: true, fills: true},
+  {width: 414, height: 896, touch: true, fills: true},
+  {width: 200, height: 300, touch: false, fills: false},
+]) {
+  test(`On a ${width} by ${height} page${touch ? ' with touch' : ''} the calculator ${fills ? 'fills the width' : 'scrolls'}, legible, and taps work as clicks`, async () => {
+    const {context, page} = await freshPage({width, height, isMobile: touch, hasTouch: touch});
+    await openCalculator(page, url);
+    const modes = await page.$$eval('input[type=text]', (fields) => fields.map((f) => f.getAttribute('inputmode')));
+    assert.equal(modes.length, 15);
+    assert.ok(modes.every((mode) => mode === 'numeric'), modes.join());
+
+    const shown = (caption) => page.$eval(`.kz-window[aria-label="${caption}"]`, (e) => {
+      const r = e.getBoundingClientRect();
+      const scale = r.width / e.offsetWidth;
+      const text = Math.min(...[...e.querySelectorAll('.kz-label, .kz-button, .kz-edit')]
+        .map((control) => parseFloat(getComputedStyle(control).fontSize)));
+      const page = document.scrollingElement;
+      return {left: r.left + scrollX, right: r.right + scrollX, top: r.top + scrollY, bottom: r.bottom + scrollY,
+              scale, text: text * scale, scrollWidth: page.scrollWidth, scrollHeight: page.scrollHeight};
+    });
+    const check = async (caption) => {
+      const frame = await shown(caption);
+      const where = `${caption}: ${JSON.stringify(frame)}`;
+      assert.ok(frame.scale >= 1, `${where} is shown smaller than its size`);
+      if (touch) assert.ok(frame.text >= 12 - 1e-6, `${where} has text below 12 pixels`);
+      assert.ok(frame.left >= 0 && frame.top >= 0, `${where} is off the page`);
+      assert.ok(frame.right <= frame.scrollWidth + 0.5 && frame.bottom <= frame.scrollHeight + 0.5,
+                `${where} is out of the page's reach`);
+      return frame;
+    };
+    const calculator = await check('Kadenzo');
+    if (fills) assert.ok(calculator.right - calculator.left >= width - 16 && calculator.right <= width, 'the calculator does not fill the width');
+
+    // Taps (clicks on a page without touch) where the scaled controls are,
+    // scrolled into view as a person would.
+    const tap = async (caption, id) => {
+      const element = await page.$(`.kz-window[aria-label="${caption}"] [data-control-id="${id}"]`);
+      await element.scrollIntoView();
+      const box = await element.boundingBox();
+      if (touch) await page.touchscreen.tap(box.x + box.width / 2, box.y + box.height / 2);
+      else await page.mouse.click(box.x + box.width / 2, box.y + box.height / 2);
+      await idle(page);
+    };
+    await tap('Kadenzo', 118);
+    assert.equal(await page.$eval('[data-control-id="118"]', (e) => e.checked), true);
+    await tap('Kadenzo', 128);
+    assert.equal(await focusedId(page), '128');
+    await page.keyboard.press('End');
+    await page.keyboard.type('00');
+    await idle(page);
+    assert.equal(await field(page, 128), '000');
+    await tap('Kadenzo', 127);
+    await check('About Kadenzo');
+    await tap('About Kadenzo', 1);
+    assert.equal(await page.$('.kz-window[aria-label="About Kadenzo"]'), null, 'the About box is still open');
+    const again = await check('Kadenzo');
+    if (fills) assert.equal(again.right - again.left, calculator.right - calculator.left, 'the calculator changed size');
+    await context.close();
+  });
+}
 
 test('The site is installable, and once visited it starts without a network', async () => {
   const {page} = await freshPage(undefined, {profile: true});
