@@ -132,18 +132,32 @@ mergeInto(LibraryManager.library, {
       style.transform = scale !== 1 ? 'scale(' + scale + ')' : '';
     },
 
+    // The key's name. An engine can deliver a key with its name
+    // "Unidentified" (or none) and only its code intact, as WebKit does now
+    // and then for keys it is handed: the keys the dialogs answer are then
+    // known by their code, so that none of them goes to the browser instead.
+    keyOf: function(event) {
+      var key = event.key;
+      if (key && key !== 'Unidentified') return key;
+      var code = event.code || '';
+      if (code === 'NumpadEnter') return 'Enter';
+      if (KZ.keyCodes[code] || KZ.caretKeys[code] || code === 'F4') return code;
+      return key;
+    },
+
     onKeyDown: function(event) {
       var win = KZ.top();
       if (!win || KZ.ended) return;
-      var code = KZ.keyCodes[event.key];
-      if (event.key === 'F4' && event.altKey) {
+      var key = KZ.keyOf(event);
+      var code = KZ.keyCodes[key];
+      if (key === 'F4' && event.altKey) {
         // The window manager's Alt+F4 is the close box.
         event.preventDefault();
         KZ.post(win.handle, 4, 0, false);
         return;
       }
-      if (!code && KZ.caretKeys[event.key] && !event.altKey && !event.ctrlKey && !event.metaKey) {
-        KZ.moveCaret(event);
+      if (!code && KZ.caretKeys[key] && !event.altKey && !event.ctrlKey && !event.metaKey) {
+        KZ.moveCaret(event, key);
         return;
       }
       if (!code || event.altKey || event.ctrlKey || event.metaKey) return;
@@ -198,7 +212,7 @@ mergeInto(LibraryManager.library, {
     // A read-only field keeps a caret and a selection that the keys move,
     // so that its text can be selected from the keyboard and copied, as in
     // a read-only edit control; the browser moves neither in such a field.
-    moveCaret: function(event) {
+    moveCaret: function(event, key) {
       var field = event.target;
       if (!field || field.tagName !== 'INPUT' || field.type !== 'text' || !field.readOnly) return;
       event.preventDefault();
@@ -208,7 +222,6 @@ mergeInto(LibraryManager.library, {
       var anchor = backward ? end : start;
       var focus = backward ? start : end;
       var length = field.value.length;
-      var key = event.key;
       if (key === 'Home') focus = 0;
       else if (key === 'End') focus = length;
       else if (key === 'ArrowLeft') focus = !event.shiftKey && start !== end ? start : Math.max(0, focus - 1);
@@ -218,6 +231,15 @@ mergeInto(LibraryManager.library, {
     },
 
     labelText: function(text) { return text.split('&&').join('&'); },
+
+    // The dialog font's size on this page. A touch screen gets it at 12 CSS
+    // pixels at least, as a desktop set to large fonts would: the dialogs are
+    // measured and laid out at that size, in dialog units as ever, so that
+    // their text is that size and not only drawn larger.
+    points: function(points) {
+      var touch = window.matchMedia && window.matchMedia('(pointer: coarse)').matches;
+      return touch ? Math.max(points, 12 * 3 / 4) : points;  // 12 pixels are 9 points
+    },
 
     // Centres a button's or label's text on a whole pixel, as the dialog
     // manager draws it: text centred by the browser between fractional
@@ -243,7 +265,7 @@ mergeInto(LibraryManager.library, {
     KZ.ensureDesktop();
     var canvas = document.createElement('canvas');
     var context = canvas.getContext('2d');
-    context.font = points + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    context.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
     var metrics = context.measureText('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz');
     var letters = Math.round(metrics.width);
     var height = Math.round(metrics.fontBoundingBoxAscent) + Math.round(metrics.fontBoundingBoxDescent);
@@ -256,7 +278,7 @@ mergeInto(LibraryManager.library, {
   kz_text_width__deps: ['$KZ'],
   kz_text_width: function(fontName, points, text) {
     var context = document.createElement('canvas').getContext('2d');
-    context.font = points + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    context.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
     var widest = 0;
     UTF8ToString(text).split('\n').forEach(function(line) {
       widest = Math.max(widest, context.measureText(line).width);
@@ -271,7 +293,7 @@ mergeInto(LibraryManager.library, {
     var made = KZ.makeFrame(handle, UTF8ToString(caption), alert ? 'alertdialog' : 'dialog');
     made.client.style.width = width + 'px';
     made.client.style.height = height + 'px';
-    made.client.style.font = points + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    made.client.style.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
     KZ.windows[handle] = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null};
     desktop.appendChild(made.frame);
     KZ.layout();
@@ -311,10 +333,11 @@ mergeInto(LibraryManager.library, {
       element.addEventListener('input', function() { KZ.post(handle, 1, index, false); });
       // A field holds one line: of a paste of several, only the first goes
       // in, as into a single-line edit control. The browser would join the
-      // lines instead.
+      // lines instead. A paste of no text takes the selection away, as it
+      // does in an edit control; Firefox would leave it.
       element.addEventListener('paste', function(event) {
         var data = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
-        if (!/[\r\n]/.test(data)) return;
+        if (data !== '' && !/[\r\n]/.test(data)) return;
         event.preventDefault();
         if (element.readOnly) return;
         var line = data.split(/\r\n|\r|\n/)[0];

@@ -1,9 +1,10 @@
 // The browser side of the web dialog driver: serves the site on this
-// machine, runs Debian's Chromium headless through puppeteer-core, and does
-// what the driver asks, one request a line on standard input, with real
-// input through the DevTools protocol (trusted key and mouse events).
+// machine, runs a browser engine (tools/web/engine.mjs: Chromium, Firefox
+// or WebKit, as KADENZO_WEB_ENGINE says) and does what the driver asks, one
+// request a line on standard input, with real input (trusted key and mouse
+// events).
 //
-//   node web_driver_helper.mjs SITE_DIR
+//   KADENZO_WEB_ENGINE=chromium|firefox|webkit node web_driver_helper.mjs SITE_DIR
 //
 // Requests, strings as JSON strings:
 //   start FOREIGN ARGS_JSON   a new page of the site (a fresh profile's tab),
@@ -14,15 +15,13 @@
 // page shows once the program has handled it; "clip" with a value line;
 // "colour" with "colour R G B"; a failure with "error MESSAGE".
 import {createInterface} from 'node:readline';
-import {inflateSync} from 'node:zlib';
-import {launchChromium} from '../../tools/web/browser.mjs';
+import {decodePng, launchEngine} from '../../tools/web/engine.mjs';
 import {openCalculator} from '../../tools/web/page.mjs';
 import {serve} from '../../tools/web/serve.mjs';
 
 const site = process.argv[2];
 const {server, url} = await serve(site);
-const browser = await launchChromium();
-let context = null;
+const engine = await launchEngine();
 let page = null;
 let pageErrors = [];
 
@@ -90,30 +89,31 @@ function stateLines(state) {
   return lines;
 }
 
-// The window a request is for: by caption, or the innermost dialog.
-async function frameOf(caption, {alert = false} = {}) {
-  const handle = await page.evaluateHandle((name, alerts) => {
+// The box of a control (or of a window's close box, id "close") in the
+// window a request is for: by caption, or the innermost dialog.
+async function boxOf(caption, id, {alert = false} = {}) {
+  const found = await page.evaluate((name, alerts, i) => {
     const frames = [...document.querySelectorAll('.kz-window')].filter((f) => f.style.visibility !== 'hidden');
-    if (name !== null) return frames.find((f) => f.getAttribute('aria-label') === name) || null;
-    return frames.filter((f) => alerts || f.getAttribute('role') === 'dialog').pop() || null;
-  }, caption, alert);
-  const frame = handle.asElement();
-  if (!frame) throw new Error(caption === null ? 'no dialog is open' : `no open dialog with that caption: ${caption}`);
-  return frame;
-}
-
-async function controlBox(caption, id) {
-  const frame = await frameOf(caption);
-  const control = await frame.$(`[data-control-id="${id}"]`);
-  if (!control) throw new Error(`no control ${id} in the dialog`);
-  const box = await control.boundingBox();
-  if (!box) throw new Error(`control ${id} is not shown`);
-  return box;
+    const frame = name !== null ? frames.find((f) => f.getAttribute('aria-label') === name)
+                                : frames.filter((f) => alerts || f.getAttribute('role') === 'dialog').pop();
+    if (!frame) return 'no frame';
+    const element = frame.querySelector(i === 'close' ? '.kz-close' : i === 'client' ? '.kz-client' : `[data-control-id="${i}"]`);
+    if (!element) return 'no control';
+    const r = element.getBoundingClientRect();
+    if (r.width === 0 && r.height === 0) return 'not shown';
+    return {x: r.left, y: r.top, width: r.width, height: r.height, tag: element.tagName};
+  }, caption, alert, id);
+  if (found === 'no frame') throw new Error(caption === null ? 'no dialog is open' : `no open dialog with that caption: ${caption}`);
+  if (found === 'no control') throw new Error(`no control ${id} in the dialog`);
+  if (found === 'not shown') throw new Error(`control ${id} is not shown`);
+  return found;
 }
 
 async function clickAt(x, y) {
-  await page.mouse.click(Math.round(x), Math.round(y));
+  await page.click(x, y);
 }
+
+const centre = (box) => [box.x + box.width / 2, box.y + box.height / 2];
 
 const keys = {
   Tab: ['Tab'], ShiftTab: ['Shift', 'Tab'], Enter: ['Enter'], Escape: ['Escape'], F1: ['F1'],
@@ -127,62 +127,13 @@ async function press(name) {
   const chord = keys[name];
   if (!chord) throw new Error(`no such key: ${name}`);
   const modifiers = chord.slice(0, -1);
-  for (const modifier of modifiers) await page.keyboard.down(modifier);
-  await page.keyboard.press(chord[chord.length - 1]);
-  for (const modifier of modifiers.reverse()) await page.keyboard.up(modifier);
-}
-
-// A PNG screenshot's pixels (8-bit RGB or RGBA, not interlaced).
-function decodePng(png) {
-  let at = 8;
-  let width = 0;
-  let height = 0;
-  let channels = 0;
-  const data = [];
-  while (at < png.length) {
-    const length = png.readUInt32BE(at);
-    const type = png.toString('ascii', at + 4, at + 8);
-    const body = png.subarray(at + 8, at + 8 + length);
-    if (type === 'IHDR') {
-      width = body.readUInt32BE(0);
-      height = body.readUInt32BE(4);
-      if (body[8] !== 8 || body[12] !== 0 || (body[9] !== 2 && body[9] !== 6)) throw new Error('an unexpected PNG');
-      channels = body[9] === 6 ? 4 : 3;
-    } else if (type === 'IDAT') {
-      data.push(body);
-    }
-    at += 12 + length;
-  }
-  const raw = inflateSync(Buffer.concat(data));
-  const stride = width * channels;
-  const pixels = Buffer.alloc(height * stride);
-  for (let y = 0; y < height; ++y) {
-    const filter = raw[y * (stride + 1)];
-    for (let x = 0; x < stride; ++x) {
-      const value = raw[y * (stride + 1) + 1 + x];
-      const left = x >= channels ? pixels[y * stride + x - channels] : 0;
-      const up = y > 0 ? pixels[(y - 1) * stride + x] : 0;
-      const corner = y > 0 && x >= channels ? pixels[(y - 1) * stride + x - channels] : 0;
-      let predicted = 0;
-      if (filter === 1) predicted = left;
-      else if (filter === 2) predicted = up;
-      else if (filter === 3) predicted = (left + up) >> 1;
-      else if (filter === 4) {
-        const p = left + up - corner;
-        const pa = Math.abs(p - left);
-        const pb = Math.abs(p - up);
-        const pc = Math.abs(p - corner);
-        predicted = pa <= pb && pa <= pc ? left : pb <= pc ? up : corner;
-      }
-      pixels[y * stride + x] = (value + predicted) & 255;
-    }
-  }
-  return {width, height, at: (x, y) => [...pixels.subarray(y * stride + x * channels, y * stride + x * channels + 3)]};
+  for (const modifier of modifiers) await page.keyDown(modifier);
+  await page.press(chord[chord.length - 1]);
+  for (const modifier of modifiers.reverse()) await page.keyUp(modifier);
 }
 
 async function grab(x, y, width, height) {
-  const png = await page.screenshot({type: 'png', clip: {x, y, width, height}});
-  return decodePng(Buffer.from(png));
+  return decodePng(await page.screenshot({clip: {x, y, width, height}}));
 }
 
 // Colours as painted: the active dialog's face where no control is, a
@@ -190,21 +141,16 @@ async function grab(x, y, width, height) {
 // darkest point inside its frame and focus rectangle.
 async function colour(what, id) {
   if (what === 'face') {
-    const frame = await frameOf(null);
-    const client = await frame.$('.kz-client');
-    const box = await client.boundingBox();
-    return (await grab(box.x, box.y, 4, 4)).at(2, 2);
+    const box = await boxOf(null, 'client');
+    return (await grab(Math.round(box.x), Math.round(box.y), 4, 4)).at(2, 2);
   }
-  const box = await controlBox(null, Number(id));
+  const box = await boxOf(null, Number(id));
   const x = Math.round(box.x);
   const y = Math.round(box.y);
   const width = Math.round(box.width);
   const height = Math.round(box.height);
   const image = await grab(x, y, width, height);
-  const kind = await page.evaluate((i) => {
-    const element = [...document.querySelectorAll(`[data-control-id="${i}"]`)].pop();
-    return element.tagName;
-  }, Number(id));
+  const kind = box.tag;
   if (what === 'background') {
     // Right of a field's text, which starts at the left; a button's face
     // just inside its edges.
@@ -223,33 +169,10 @@ async function colour(what, id) {
 }
 
 async function start(foreign, args) {
-  if (context) await context.close();
+  if (page) await page.close();
   pageErrors = [];
-  context = await browser.createBrowserContext();
-  const origin = new URL(url).origin;
-  await context.overridePermissions(origin, ['clipboard-read', 'clipboard-write', 'clipboard-sanitized-write']);
-  page = await context.newPage();
-  page.on('pageerror', (error) => pageErrors.push(error.message));
-  if (foreign) {
-    await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: 'dark'}]);
-    // First in the document, before the page's own styles.
-    await page.evaluateOnNewDocument((css) => {
-      const add = () => {
-        const style = document.createElement('style');
-        style.textContent = css;
-        document.documentElement.prepend(style);
-      };
-      if (document.documentElement) {
-        add();
-      } else {
-        new MutationObserver((_, observer) => {
-          if (!document.documentElement) return;
-          observer.disconnect();
-          add();
-        }).observe(document, {childList: true});
-      }
-    }, foreignStyles);
-  }
+  page = await engine.newPage(foreign ? {darkScheme: true, styles: foreignStyles} : {});
+  page.onError((message) => pageErrors.push(message));
   const query = args.map((a) => 'arg=' + encodeURIComponent(a)).join('&');
   await openCalculator(page, url + (query ? '?' + query : ''));
 }
@@ -259,10 +182,7 @@ async function finish() {
   for (let tries = 0; tries < 20; ++tries) {
     const state = await snapshot();
     if (state.ended || state.failed) return state;
-    const frame = await frameOf(null, {alert: true});
-    const close = await frame.$('.kz-close');
-    const box = await close.boundingBox();
-    await clickAt(box.x + box.width / 2, box.y + box.height / 2);
+    await clickAt(...centre(await boxOf(null, 'close', {alert: true})));
   }
   throw new Error('the program did not end when its dialogs were closed');
 }
@@ -277,7 +197,7 @@ async function handle(line) {
       return stateLines(await snapshot());
     case 'type':
       for (const c of string(rest[0])) {
-        await page.keyboard.type(c);
+        await page.type(c);
         await page.evaluate(() => window.Module && Module.whenIdle && Module.whenIdle());
       }
       return stateLines(await snapshot());
@@ -285,8 +205,7 @@ async function handle(line) {
       await press(rest[0]);
       return stateLines(await snapshot());
     case 'click': {
-      const box = await controlBox(null, Number(rest[0]));
-      await clickAt(box.x + box.width / 2, box.y + box.height / 2);
+      await clickAt(...centre(await boxOf(null, Number(rest[0]))));
       return stateLines(await snapshot());
     }
     case 'clickin': {
@@ -295,30 +214,28 @@ async function handle(line) {
       // control is, as the browser delivers it there (not at all while the
       // dialog is inert).
       const caption = string(rest[0]);
-      const box = await controlBox(caption, Number(rest[1]));
+      const box = await boxOf(caption, Number(rest[1]));
       await page.evaluate((name) => {
         for (const f of document.querySelectorAll('.kz-window')) {
           if (f.getAttribute('aria-label') !== name) f.style.pointerEvents = 'none';
         }
       }, caption);
       try {
-        await clickAt(box.x + box.width / 2, box.y + box.height / 2);
+        await clickAt(...centre(box));
       } finally {
         await page.evaluate(() => document.querySelectorAll('.kz-window').forEach((f) => { f.style.pointerEvents = ''; }));
       }
       return stateLines(await snapshot());
     }
     case 'closebox': {
-      const frame = await frameOf(null);
-      const box = await (await frame.$('.kz-close')).boundingBox();
-      await clickAt(box.x + box.width / 2, box.y + box.height / 2);
+      await clickAt(...centre(await boxOf(null, 'close')));
       return stateLines(await snapshot());
     }
     case 'setclip':
-      await page.evaluate((text) => navigator.clipboard.writeText(text), string(rest[0]));
+      await page.writeClipboard(string(rest[0]));
       return [];
     case 'clip':
-      return [`value ${JSON.stringify(await page.evaluate(() => navigator.clipboard.readText()))}`];
+      return [`value ${JSON.stringify(await page.readClipboard())}`];
     case 'colour':
       return [`colour ${(await colour(rest[0], rest[1])).join(' ')}`];
     case 'finish':
@@ -347,7 +264,7 @@ input.on('line', (line) => {
 });
 input.on('close', async () => {
   await queue;
-  await browser.close();
+  await engine.close();
   server.close();
   process.exit(0);
 });
