@@ -219,12 +219,14 @@ for (const {width, height, touch, fills} of [
         .map((control) => parseFloat(getComputedStyle(control).fontSize)));
       const page = document.scrollingElement;
       return {left: r.left + scrollX, right: r.right + scrollX, top: r.top + scrollY, bottom: r.bottom + scrollY,
-              scale, text: text * scale, scrollWidth: page.scrollWidth, scrollHeight: page.scrollHeight};
+              scale, text, scrollWidth: page.scrollWidth, scrollHeight: page.scrollHeight};
     });
     const check = async (caption) => {
       const frame = await shown(caption);
       const where = `${caption}: ${JSON.stringify(frame)}`;
       assert.ok(frame.scale >= 1, `${where} is shown smaller than its size`);
+      // Its text is laid out at 12 pixels, not only drawn larger: what
+      // the browser's text settings and audits go by.
       if (touch) assert.ok(frame.text >= 12 - 1e-6, `${where} has text below 12 pixels`);
       assert.ok(frame.left >= 0 && frame.top >= 0, `${where} is off the page`);
       assert.ok(frame.right <= frame.scrollWidth + 0.5 && frame.bottom <= frame.scrollHeight + 0.5,
