@@ -5,7 +5,7 @@
 #                        [cli-bench]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config file)
+packages=(cmake ninja-build g++ pkg-config file zlib1g-dev)
 for group in "$@"; do
   case "$group" in
     desktop) packages+=(qt6-base-dev libgl-dev libcli11-dev) ;;

@@ -24,96 +24,16 @@ std::string Terminated(std::string_view text) {
   return std::string(text);
 }
 
-const char* const* IconRows(int resourceId) {
+// The page shows the site's picture of the icon; the resource must still be
+// one the program has, as on the other backends.
+void RequireIcon(int resourceId) {
   for (const IconResource& icon : Resources().icons) {
-    if (icon.id == resourceId) return icon.xpm;
+    if (icon.id == resourceId) return;
   }
   throw CResourceException("no icon resource with that id");
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
-
-RgbaImage DecodeXpm(const char* const* rows) {
-  if (rows == nullptr || rows[0] == nullptr) throw CResourceException("no XPM header");
-  int width = 0;
-  int height = 0;
-  int colours = 0;
-  int perPixel = 0;
-  {
-    const std::string_view header(rows[0]);
-    std::array<int*, 4> fields{&width, &height, &colours, &perPixel};
-    std::size_t at = 0;
-    for (int* field : fields) {
-      while (at < header.size() && header[at] == ' ') ++at;
-      const std::size_t start = at;
-      int value = 0;
-      while (at < header.size() && header[at] >= '0' && header[at] <= '9' && value < 100000)
-        value = value * 10 + (header[at++] - '0');
-      if (at == start) throw CResourceException("a malformed XPM header");
-      *field = value;
-    }
-  }
-  // An icon is small; anything else is no icon of ours.
-  if (width <= 0 || height <= 0 || width > 1024 || height > 1024 || colours <= 0 || perPixel <= 0 || perPixel > 2)
-    throw CResourceException("an XPM image out of range");
-
-  struct Entry {
-    std::string key;
-    std::array<unsigned char, 4> rgba;
-  };
-  std::vector<Entry> palette;
-  for (int i = 1; i <= colours; ++i) {
-    if (rows[i] == nullptr) throw CResourceException("an XPM palette cut short");
-    const std::string_view line(rows[i]);
-    if (line.size() < static_cast<std::size_t>(perPixel)) throw CResourceException("a malformed XPM colour");
-    const std::string key(line.substr(0, static_cast<std::size_t>(perPixel)));
-    const std::size_t c = line.find(" c ", static_cast<std::size_t>(perPixel) - 1);
-    if (c == std::string_view::npos) throw CResourceException("an XPM colour without a c value");
-    std::string_view value = line.substr(c + 3);
-    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
-    value = value.substr(0, value.find(' '));
-    std::array<unsigned char, 4> rgba{0, 0, 0, 0};
-    if (value.size() == 7 && value[0] == '#') {
-      for (std::size_t channel = 0; channel < 3; ++channel) {
-        const int high = HexDigit(value[1 + 2 * channel]);
-        const int low = HexDigit(value[2 + 2 * channel]);
-        if (high < 0 || low < 0) throw CResourceException("a malformed XPM colour");
-        rgba[channel] = static_cast<unsigned char>(high * 16 + low);
-      }
-      rgba[3] = 255;
-    } else if (value != "None" && value != "none") {
-      throw CResourceException("an XPM colour that is neither #RRGGBB nor None");
-    }
-    palette.push_back({key, rgba});
-  }
-
-  RgbaImage image;
-  image.width = width;
-  image.height = height;
-  image.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-  for (int y = 0; y < height; ++y) {
-    const char* row = rows[1 + colours + y];
-    if (row == nullptr) throw CResourceException("an XPM image cut short");
-    const std::string_view line(row);
-    if (line.size() < static_cast<std::size_t>(width * perPixel)) throw CResourceException("an XPM row cut short");
-    for (int x = 0; x < width; ++x) {
-      const std::string_view key =
-          line.substr(static_cast<std::size_t>(x * perPixel), static_cast<std::size_t>(perPixel));
-      const auto entry = std::find_if(palette.begin(), palette.end(), [&](const Entry& e) { return e.key == key; });
-      if (entry == palette.end()) throw CResourceException("an XPM pixel of no colour");
-      std::copy(entry->rgba.begin(), entry->rgba.end(),
-                image.pixels.begin() + (static_cast<std::ptrdiff_t>(y) * width + x) * 4);
-    }
-  }
-  return image;
-}
 
 WebDialogWindow::WebDialogWindow(const DialogTemplate& dialog, DialogSite& site, bool alert)
     : handle_(g_nextHandle++), template_(dialog), site_(site) {
@@ -146,10 +66,7 @@ WebDialogWindow::WebDialogWindow(const DialogTemplate& dialog, DialogSite& site,
     kz_control_create(handle_, static_cast<int>(index), kind, control.id, Terminated(control.text).c_str(),
                       x(control.rect.x), y(control.rect.y), x(control.rect.width), y(control.rect.height),
                       control.flags, static_cast<int>(groupStart), control.align == TextAlign::Centre ? 1 : 0);
-    if (control.kind == ControlKind::Icon) {
-      const RgbaImage icon = DecodeXpm(IconRows(control.iconResource));
-      kz_icon_pixels(handle_, static_cast<int>(index), icon.pixels.data(), icon.width, icon.height);
-    }
+    if (control.kind == ControlKind::Icon) RequireIcon(control.iconResource);
     if (control.id != kStaticId) byId_.emplace(control.id, index);
   }
 

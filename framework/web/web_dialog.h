@@ -63,13 +63,5 @@ class WebDialogWindow final : public DialogWindow {
   int result_ = 0;
 };
 
-// Turns XPM rows into RGBA pixels, transparent where the XPM says None.
-// Throws CResourceException for rows that are no XPM image.
-struct RgbaImage {
-  int width = 0;
-  int height = 0;
-  std::vector<unsigned char> pixels;
-};
-RgbaImage DecodeXpm(const char* const* rows);
 
 }  // namespace kadenzo::web

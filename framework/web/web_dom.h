@@ -17,7 +17,6 @@ void kz_control_create(int handle, int index, int kind, int id, const char* text
                        unsigned flags, int group, int centred);
 // Puts the controls into the page in the given order of their indexes.
 void kz_controls_done(int handle, const int* order, int count);
-void kz_icon_pixels(int handle, int index, const unsigned char* rgba, int width, int height);
 void kz_window_destroy(int handle);
 void kz_window_show(int handle);
 void kz_window_block(int handle, int blocked);

@@ -230,6 +230,24 @@ mergeInto(LibraryManager.library, {
       field.setSelectionRange(Math.min(anchor, focus), Math.max(anchor, focus), focus < anchor ? 'backward' : 'forward');
     },
 
+    // The site draws the program's icon from its XPM when it is built, as
+    // icon-32.png beside the page, and an icon control paints that picture:
+    // the program carries neither the pixels nor a decoder for them. The
+    // page fetches it once and keeps it, so a new window fetches nothing.
+    icon: null,
+    paintIcon: function(canvas) {
+      if (!KZ.icon) {
+        KZ.icon = new Image();
+        KZ.icon.src = 'icon-32.png';
+      }
+      var icon = KZ.icon;
+      canvas.width = 32;
+      canvas.height = 32;
+      var paint = function() { canvas.getContext('2d').drawImage(icon, 0, 0); };
+      if (icon.complete && icon.naturalWidth > 0) paint();
+      else icon.addEventListener('load', paint, {once: true});
+    },
+
     labelText: function(text) { return text.split('&&').join('&'); },
 
     // The dialog font's size on this page. A touch screen gets it at 12 CSS
@@ -363,6 +381,7 @@ mergeInto(LibraryManager.library, {
     } else {
       element = document.createElement('canvas');
       element.className = 'kz-icon kz-static';
+      KZ.paintIcon(element);
       // The icon is the program's, beside its name in every window that
       // shows it: a picture that screen readers pass over.
       element.setAttribute('aria-hidden', 'true');
@@ -392,15 +411,6 @@ mergeInto(LibraryManager.library, {
       var element = win.controls[HEAP32[(order >> 2) + i]];
       if (element) win.client.appendChild(element);
     }
-  },
-
-  kz_icon_pixels__deps: ['$KZ'],
-  kz_icon_pixels: function(handle, index, pixels, width, height) {
-    var canvas = KZ.windows[handle].controls[index];
-    canvas.width = width;
-    canvas.height = height;
-    var image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4).slice(), width, height);
-    canvas.getContext('2d').putImageData(image, 0, 0);
   },
 
   kz_window_destroy__deps: ['$KZ'],

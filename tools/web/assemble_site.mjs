@@ -2,15 +2,14 @@
 // program (.js and .wasm), the icons drawn from the XPM, the web app manifest
 // and the service worker that keeps all of them for offline use.
 //   node assemble_site.mjs --out DIR --program kadenzo.js --page index.html
-//        --styles web_dialog.css --worker service-worker.js --icon kadenzo.xpm --version X.Y.Z
+//        --styles web_dialog.css --worker service-worker.js --icons DIR --version X.Y.Z
 import {createHash} from 'node:crypto';
 import {copyFileSync, mkdirSync, readFileSync, readdirSync, renameSync, rmSync, writeFileSync} from 'node:fs';
 import {basename, dirname, join} from 'node:path';
-import {decodeXpm, png, xpmRows} from './xpm_png.mjs';
 
 const options = {};
 for (let i = 2; i < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
-for (const name of ['out', 'program', 'page', 'styles', 'worker', 'icon', 'version']) {
+for (const name of ['out', 'program', 'page', 'styles', 'worker', 'icons', 'version']) {
   if (!options[name]) throw new Error(`assemble_site: --${name} is missing`);
 }
 
@@ -28,10 +27,8 @@ const wasm = join(dirname(program), basename(program, '.js') + '.wasm');
 add('kadenzo.js', readFileSync(program));
 add('kadenzo.wasm', readFileSync(wasm));
 
-const image = decodeXpm(xpmRows(readFileSync(options.icon, 'utf8')));
 const icons = [32, 192, 512].map((size) => {
-  if (size % image.width !== 0) throw new Error(`the icon cannot be drawn at ${size} by whole pixels`);
-  add(`icon-${size}.png`, png(image, size / image.width));
+  add(`icon-${size}.png`, readFileSync(join(options.icons, `icon-${size}.png`)));
   return {src: `icon-${size}.png`, sizes: `${size}x${size}`, type: 'image/png'};
 });
 
