@@ -14,6 +14,8 @@
 #   web                    the browser program in headless Chromium: a
 #                          keystroke against a bare <input>, the load against
 #                          a page with one input, the site's compressed size
+#                          and Lighthouse's four scores, as a phone and as a
+#                          desktop
 #   cli                    kadenzo-tc converting a million lines in batch mode,
 #                          against an awk script and the npm package
 #                          smpte-timecode converting the same lines, on one
@@ -84,12 +86,13 @@ if wanted gui; then
 fi
 
 if wanted web; then
-  echo "== The browser program: a keystroke, the load and the site's size (headless Chromium)"
+  echo "== The browser program: a keystroke, the load, the site's size and Lighthouse's scores (headless Chromium)"
   scripts/install-deps.sh web
   scripts/lib/node-modules.sh
   cmake --preset web >/dev/null
   cmake --build --preset web
   node bench/web/web_bench.mjs build/web/site
+  node bench/web/lighthouse.mjs build/web/site
 fi
 
 if wanted cli; then
