@@ -4,15 +4,19 @@
 //              writes, the page's style, layout and paint) against the same
 //              key in a bare <input> on a page of its own;
 //   load       from navigation to the calculator ready for input, against a
-//              page with one input ready for input;
+//              page with one input ready for input, in tabs of one browser;
+//   first      the same on a first visit, in each engine: every page in a
+//              fresh browser context (nothing cached, no service worker);
 //   size       the site's files as a server sends them compressed.
 // Not a test: nothing passes or fails on a figure.
-//   node web_bench.mjs SITE_DIR [--keys N] [--batches N] [--loads N]
+//   node web_bench.mjs SITE_DIR [--keys N] [--batches N] [--loads N] [--visits N]
+//                      [--engines chromium,firefox,webkit]
 import {mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {brotliCompressSync, constants, gzipSync} from 'node:zlib';
 import {launchChromium} from '../../tools/web/browser.mjs';
+import {launchEngine} from '../../tools/web/engine.mjs';
 import {openCalculator} from '../../tools/web/page.mjs';
 import {serve} from '../../tools/web/serve.mjs';
 
@@ -25,8 +29,14 @@ const option = (name, fallback) => {
 const keysPerBatch = option('keys', 200);
 const batches = option('batches', 9);
 const loads = option('loads', 21);
+const visits = option('visits', 15);
+const textOption = (name, fallback) => {
+  const at = args.indexOf(`--${name}`);
+  return at >= 0 ? args[at + 1] : fallback;
+};
+const engineNames = textOption('engines', 'chromium,firefox').split(',');
 if (!site) {
-  console.error('usage: node web_bench.mjs SITE_DIR [--keys N] [--batches N] [--loads N]');
+  console.error('usage: node web_bench.mjs SITE_DIR [--keys N] [--batches N] [--loads N] [--visits N] [--engines LIST]');
   process.exit(2);
 }
 
@@ -165,6 +175,50 @@ const loadRatio = median(calculatorLoads) / median(inputLoads);
 console.log(`calculator: ${median(calculatorLoads).toFixed(1)} ms (${spread(calculatorLoads)})`);
 console.log(`one input:  ${median(inputLoads).toFixed(1)} ms (${spread(inputLoads)})`);
 console.log(`ratio:      ${loadRatio.toFixed(2)}x (goal: at most 1.5x)`);
+
+// A first visit: each page in a browser context of its own, as a person
+// opens the site for the first time, with nothing in any cache and no
+// service worker yet, the calculator and the one-input page in turns. In
+// Chromium and Firefox a fresh context of one browser; WebKit's driver
+// keeps one window, so each visit there starts a browser of its own.
+async function firstVisit(engine, url) {
+  const own = engine === null ? await launchEngine('webkit') : null;
+  const page = await (own || engine).newPage();
+  try {
+    await page.goto(url, {timeout: 60000});
+    return await page.evaluate(() => new Promise((resolve) => {
+      const poll = () => {
+        const mark = performance.getEntriesByName('kadenzo-ready')[0];
+        if (mark) resolve(mark.startTime);
+        else setTimeout(poll, 5);
+      };
+      poll();
+    }));
+  } finally {
+    await page.close();
+    if (own) await own.close();
+  }
+}
+
+for (const name of engineNames) {
+  console.log(`== First visit, ${name}: ${visits} visits of each page, in turns, each in a fresh context`);
+  const engine = name === 'webkit' ? null : await launchEngine(name);
+  const calculatorVisits = [];
+  const inputVisits = [];
+  for (let run = -1; run < visits; ++run) {
+    const c = await firstVisit(engine, siteUrl);
+    const i = await firstVisit(engine, baseUrl + 'input.html');
+    if (run >= 0) {
+      calculatorVisits.push(c);
+      inputVisits.push(i);
+    }
+  }
+  if (engine) await engine.close();
+  const ratio = median(calculatorVisits) / median(inputVisits);
+  console.log(`calculator: ${median(calculatorVisits).toFixed(1)} ms (${spread(calculatorVisits)})`);
+  console.log(`one input:  ${median(inputVisits).toFixed(1)} ms (${spread(inputVisits)})`);
+  console.log(`ratio:      ${ratio.toFixed(2)}x (goal: at most 1.5x)`);
+}
 
 await browser.close();
 siteServer.close();
