@@ -48,24 +48,15 @@ export async function launchEngine(name = engineName(), {width = 1280, height = 
 // take a script as text.
 const callText = (fn, args) => `(${fn})(${args.map((a) => JSON.stringify(a === undefined ? null : a)).join(', ')})`;
 
-// Adds a style sheet first in the document, before the page's own, as soon
-// as there is a document: it then has the least weight an author's sheet
-// can have, as a person's own style sheet has against the page's rules.
-function prependStyles(css) {
-  const add = () => {
-    const style = document.createElement('style');
-    style.textContent = css;
-    document.documentElement.prepend(style);
-  };
-  if (document.documentElement) {
-    add();
-  } else {
-    new MutationObserver((_, observer) => {
-      if (!document.documentElement) return;
-      observer.disconnect();
-      add();
-    }).observe(document, {childList: true});
-  }
+// Adds a person's own style sheet: in a cascade layer of its own, which
+// gives it less weight than any of the page's rules, as a person's sheet
+// has against the page's; and made by script rather than put into the
+// document, so that the page's Content-Security-Policy, which rules over
+// the page's own styles and not over a person's, lets it be.
+function addPersonalStyles(css) {
+  const sheet = new CSSStyleSheet();
+  sheet.replaceSync(`@layer person {\n${css}\n}`);
+  document.adoptedStyleSheets = [...document.adoptedStyleSheets, sheet];
 }
 
 // --- Chromium and Firefox, through puppeteer-core ---------------------------
@@ -85,7 +76,10 @@ async function launchFirefox({width, height}) {
     extraPrefsFirefox: {
       // The tests put text on the clipboard and read it back, as a person
       // does with another program; Firefox otherwise asks before a page
-      // reads it.
+      // reads it. Glyphs on whole pixels, as Chromium and WebKit place them
+      // here: at fractions of a pixel the thin stems of a button's text are
+      // painted grey, which the colour checks would take for another
+      // colour than the text's.
       'dom.events.testing.asyncClipboard': true,
       'dom.events.asyncClipboard.readText': true,
       'dom.events.asyncClipboard.clipboardItem': true,
@@ -103,6 +97,7 @@ async function launchFirefox({width, height}) {
 function puppeteerEngine(name, browser, size) {
   return {
     name,
+    browser,  // puppeteer's own, for what only it can do
     async newPage({viewport = size, darkScheme = false, styles = null} = {}) {
       const context = await browser.createBrowserContext();
       if (name === 'chromium') {
@@ -115,7 +110,7 @@ function puppeteerEngine(name, browser, size) {
       // Firefox takes its colour scheme from its settings alone, not from
       // a page's emulation (which is Chromium's DevTools protocol).
       if (darkScheme && name === 'chromium') await page.emulateMediaFeatures([{name: 'prefers-color-scheme', value: 'dark'}]);
-      if (styles) await page.evaluateOnNewDocument(prependStyles, styles);
+      if (styles) await page.evaluateOnNewDocument(addPersonalStyles, styles);
       return puppeteerPage(page, context);
     },
     close: () => browser.close(),
@@ -261,16 +256,18 @@ async function launchWebKit({width, height}) {
       void darkScheme;  // WebKitGTK follows the desktop's theme; a page cannot be given another.
       await driver.get('about:blank');
       await sizeWindow(viewport);
-      const errors = [];
       const errorListeners = [];
+      // The page's promise is waited for by WebDriver's asynchronous
+      // script; a failure comes back as a value and is thrown here, and the
+      // page's errors since the last call come with the answer.
       const execute = async (fn, args) => {
-        // The page's promise is waited for by WebDriver's asynchronous
-        // script; a failure comes back as a value and is thrown here.
         const outcome = await driver.executeAsyncScript(
           `const done = arguments[arguments.length - 1];
+           const errors = () => { const e = window.__kadenzoErrors || []; window.__kadenzoErrors = []; return e; };
            Promise.resolve().then(() => ${callText(fn, args)})
-             .then((value) => done({value: value === undefined ? null : value}),
-                   (error) => done({error: String(error && error.message || error)}));`);
+             .then((value) => done({value: value === undefined ? null : value, errors: errors()}),
+                   (error) => done({error: String(error && error.message || error), errors: errors()}));`);
+        for (const message of outcome.errors || []) errorListeners.forEach((listen) => listen(message));
         if (outcome.error !== undefined) throw new Error(outcome.error);
         return outcome.value;
       };
@@ -279,25 +276,17 @@ async function launchWebKit({width, height}) {
         async goto(url, {timeout = 30000} = {}) {
           await driver.manage().setTimeouts({pageLoad: timeout, script: timeout});
           await driver.get(url);
-          // WebDriver has no script before the page's own: the sheet goes
-          // first in the document all the same, which is what gives it its
-          // weight. Errors are caught from here on.
-          if (styles) await execute(prependStyles, [styles]);
+          // WebDriver has no script before the page's own: the sheet comes
+          // once the page has loaded, which its layer makes no different.
+          // Errors are caught from here on.
+          if (styles) await execute(addPersonalStyles, [styles]);
           await execute(() => {
             window.__kadenzoErrors = [];
             window.addEventListener('error', (event) => window.__kadenzoErrors.push(event.message));
             window.addEventListener('unhandledrejection', (event) => window.__kadenzoErrors.push(String(event.reason)));
           }, []);
         },
-        async evaluate(fn, ...args) {
-          const value = await execute(fn, args);
-          const fresh = await driver.executeScript('const e = window.__kadenzoErrors || []; window.__kadenzoErrors = []; return e');
-          for (const message of fresh || []) {
-            errors.push(message);
-            errorListeners.forEach((listen) => listen(message));
-          }
-          return value;
-        },
+        evaluate: (fn, ...args) => execute(fn, args),
         onError: (listen) => errorListeners.push(listen),
         keyDown: (key) => actions().keyDown(keyOf(key)).perform(),
         keyUp: (key) => actions().keyUp(keyOf(key)).perform(),
