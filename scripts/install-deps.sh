@@ -28,8 +28,8 @@ for group in "$@"; do
     # tests run it in (headless Chromium and Firefox; WebKit's MiniBrowser,
     # driven by WebKitWebDriver, on an Xvfb display since it has no headless
     # mode, and xclip for that display's clipboard) with the font their
-    # pages fall back to (the tests read painted pixels), and Node for all (a Node that did not come from Debian is
-    # kept, with its own npm).
+    # pages fall back to (the tests read painted pixels), and Node for all
+    # (a Node that did not come from Debian is kept, with its own npm).
     web)
       packages+=(emscripten chromium firefox-esr webkit2gtk-driver libwebkit2gtk-4.1-0 xvfb xauth xclip fonts-dejavu-core)
       command -v node >/dev/null || packages+=(nodejs)
