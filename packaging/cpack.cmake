@@ -12,7 +12,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "time code and frame count calculator")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "Kadenzo turns a frame count into hours, minutes, seconds and frames\n"
        "and back, at 23.976, 24, 25, 29.97 or 30 frames per second, and adds\n"
-       "or subtracts two such values. Every field is worked out again as you type.")
+       "or subtracts two such values. Every field is worked out again as you type.\n"
+       "\n"
+       "The command kadenzo-tc converts frame counts, SMPTE time codes (drop-frame\n"
+       "and non-drop) and seconds at any frame rate, and sums of them, from its\n"
+       "arguments or one line at a time from standard input, for scripts and\n"
+       "pipelines.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/kadenzo/kadenzo")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
