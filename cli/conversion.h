@@ -49,12 +49,16 @@ class Converter {
     std::size_t column;  // 0: the whole line
   };
 
-  bool Convert(std::string_view input, const smpte::ExpressionResult& result, Place place);
+  // Writes a result; false when it cannot be written as asked.
+  bool Write(std::string_view input, const smpte::Evaluation& value, Place place);
   bool Fail(std::string_view input, Place place, std::string_view message);
 
   Settings settings_;
   smpte::ReadOptions read_;
   std::string rateName_;
+  smpte::ExpressionError error_;  // the last line's, kept for its room
+  // Non-drop and drop-frame; the second only used where the rate has it.
+  smpte::LabelScale scales_[2];
   Output& out_;
   Output& errors_;
 };

@@ -40,16 +40,14 @@ bool WriteAll(int fd, const char* data, std::size_t size) noexcept {
 
 }  // namespace
 
-void Output::Write(std::string_view text) noexcept {
-  if (text.size() > sizeof buffer_ - size_) {
-    Flush();
-    if (text.size() > sizeof buffer_) {
-      failed_ = failed_ || !WriteAll(fd_, text.data(), text.size());
-      return;
-    }
+void Output::WriteLong(std::string_view text) noexcept {
+  Flush();
+  if (text.size() > sizeof buffer_) {
+    failed_ = failed_ || !WriteAll(fd_, text.data(), text.size());
+    return;
   }
-  std::memcpy(buffer_ + size_, text.data(), text.size());
-  size_ += text.size();
+  std::memcpy(buffer_, text.data(), text.size());
+  size_ = text.size();
 }
 
 void Output::Flush() noexcept {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace kadenzo::cli {
@@ -15,7 +16,18 @@ class Output {
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
-  void Write(std::string_view text) noexcept;
+  void Write(std::string_view text) noexcept {
+    if (text.size() > sizeof buffer_ - size_) return WriteLong(text);
+    std::memcpy(buffer_ + size_, text.data(), text.size());
+    size_ += text.size();
+  }
+  // Room for `size` characters at the end of what is buffered, to be written
+  // in place and handed over with Commit.
+  char* Reserve(std::size_t size) noexcept {
+    if (size > sizeof buffer_ - size_) Flush();
+    return buffer_ + size_;
+  }
+  void Commit(const char* end) noexcept { size_ = static_cast<std::size_t>(end - buffer_); }
   void Put(char c) noexcept {
     if (size_ == sizeof buffer_) Flush();
     buffer_[size_++] = c;
@@ -26,6 +38,8 @@ class Output {
   bool Failed() const noexcept { return failed_; }
 
  private:
+  void WriteLong(std::string_view text) noexcept;
+
   int fd_;
   bool failed_ = false;
   std::size_t size_ = 0;

@@ -47,8 +47,10 @@ constexpr std::int64_t Timebase(Rate rate) noexcept {
 // 119.88 ...), where skipping 2·k labels a minute, but not in every tenth
 // minute, keeps the labels within a frame or two of the clock. 23.976 runs
 // at the same 1000/1001 but has no such rule: its labels drift.
+// Its timebase must be 30·k: past 479.52 (k = 16) the rate rounds below
+// 30·k, and 30000 fps (k = 1001) is a whole rate.
 constexpr bool CanDropFrame(Rate rate) noexcept {
-  return (rate.num * 1001) % (30000 * rate.den) == 0;
+  return (rate.num * 1001) % (30000 * rate.den) == 0 && Timebase(rate) == rate.num * 1001 / (1000 * rate.den);
 }
 
 // The labels skipped at the start of a dropping minute: 2 at 29.97, 4 at 59.94.
@@ -81,32 +83,70 @@ constexpr std::int64_t FramesPerDay(Rate rate, Counting counting) noexcept {
   return 144 * FramesPerTenMinutes(rate, counting);
 }
 
-// The label of a count. `counting` must be NonDrop or the rate must
-// CanDropFrame, and |frames| <= kMaxFrames.
-constexpr Label FramesToLabel(std::int64_t frames, Rate rate, Counting counting) noexcept {
-  const std::int64_t timebase = Timebase(rate);
-  Label label;
-  label.negative = frames < 0;
-  std::int64_t n = frames < 0 ? -frames : frames;
-  if (counting == Counting::DropFrame) {
+// What every label at one rate and counting is divided by, worked out once:
+// a stream of conversions at the same rate then costs no division for it.
+struct LabelScale {
+  std::int64_t timebase = 30;
+  std::int64_t dropped = 0;               // labels skipped at a dropping minute's start
+  std::int64_t perTenMinutes = 18000;     // frames
+  std::int64_t perDroppingMinute = 1800;  // frames
+  // Every minute holds at least perDroppingMinute frames, so no label of
+  // more minutes than this is within kMaxFrames.
+  std::int64_t maxMinutes = kMaxFrames / 1800;
+
+  constexpr LabelScale() noexcept = default;
+  constexpr LabelScale(Rate rate, Counting counting) noexcept
+      : timebase(Timebase(rate)),
+        dropped(counting == Counting::DropFrame ? DroppedPerMinute(rate) : 0),
+        perTenMinutes(FramesPerTenMinutes(rate, counting)),
+        perDroppingMinute(60 * timebase - dropped),
+        maxMinutes(kMaxFrames / perDroppingMinute) {}
+};
+
+namespace detail {
+
+// The label of a count n >= 0, in the narrowest type that holds it: a
+// division of 32-bit numbers takes a fraction of the time of 64-bit ones.
+template <class Unsigned>
+constexpr Label LabelOf(Unsigned n, const LabelScale& scale) noexcept {
+  const auto timebase = static_cast<Unsigned>(scale.timebase);
+  if (scale.dropped > 0) {
     // Every ten minutes of frames hold nine dropping minutes' worth of
     // skipped labels; within them, the first minute skips none and each later
     // one skips `dropped` at its start.
-    const std::int64_t dropped = DroppedPerMinute(rate);
-    const std::int64_t perTen = FramesPerTenMinutes(rate, counting);
-    const std::int64_t perMinute = 60 * timebase - dropped;
-    const std::int64_t tens = n / perTen;
-    const std::int64_t rest = n % perTen;
-    const std::int64_t skippedMinutes = rest < dropped ? 0 : (rest - dropped) / perMinute;
+    const auto dropped = static_cast<Unsigned>(scale.dropped);
+    const auto perTen = static_cast<Unsigned>(scale.perTenMinutes);
+    const Unsigned tens = n / perTen;
+    const Unsigned rest = n - tens * perTen;
+    const Unsigned skippedMinutes =
+        rest < dropped ? 0 : (rest - dropped) / static_cast<Unsigned>(scale.perDroppingMinute);
     n += dropped * (9 * tens + skippedMinutes);
   }
-  label.frames = n % timebase;
-  n /= timebase;
-  label.seconds = n % 60;
-  n /= 60;
-  label.minutes = n % 60;
-  label.hours = n / 60;
+  Label label;
+  const Unsigned seconds = n / timebase;
+  label.frames = static_cast<std::int64_t>(n - seconds * timebase);
+  label.seconds = static_cast<std::int64_t>(seconds % 60);
+  label.minutes = static_cast<std::int64_t>(seconds / 60 % 60);
+  label.hours = static_cast<std::int64_t>(seconds / 3600);
   return label;
+}
+
+}  // namespace detail
+
+// The label of a count, |frames| <= kMaxFrames.
+constexpr Label FramesToLabel(std::int64_t frames, const LabelScale& scale) noexcept {
+  const auto n = static_cast<std::uint64_t>(frames < 0 ? -frames : frames);
+  // With the skipped labels added, a count below 2^31 stays below 2^32.
+  Label label =
+      n < (std::uint64_t{1} << 31) ? detail::LabelOf(static_cast<std::uint32_t>(n), scale) : detail::LabelOf(n, scale);
+  label.negative = frames < 0;
+  return label;
+}
+
+// The label of a count. `counting` must be NonDrop or the rate must
+// CanDropFrame, and |frames| <= kMaxFrames.
+constexpr Label FramesToLabel(std::int64_t frames, Rate rate, Counting counting) noexcept {
+  return FramesToLabel(frames, LabelScale(rate, counting));
 }
 
 // Labels that drop-frame counting skips: the first DroppedPerMinute frame
@@ -118,20 +158,23 @@ constexpr bool IsSkipped(const Label& label, Rate rate) noexcept {
 // The count of a label whose fields are in range (minutes and seconds below
 // 60, frames below the timebase, not skipped when drop-frame) and whose count
 // is within kMaxFrames; nothing when it is not.
-constexpr std::optional<std::int64_t> LabelToFrames(const Label& label, Rate rate, Counting counting) noexcept {
-  const std::int64_t timebase = Timebase(rate);
+constexpr std::optional<std::int64_t> LabelToFrames(const Label& label, const LabelScale& scale) noexcept {
   if (label.hours < 0 || label.minutes < 0 || label.minutes > 59 || label.seconds < 0 || label.seconds > 59 ||
-      label.frames < 0 || label.frames >= timebase)
+      label.frames < 0 || label.frames >= scale.timebase)
     return std::nullopt;
-  if (counting == Counting::DropFrame && IsSkipped(label, rate)) return std::nullopt;
+  // A skipped label; never one in non-drop counting, which skips none.
+  if (label.seconds == 0 && label.frames < scale.dropped && label.minutes % 10 != 0) return std::nullopt;
   // Hours beyond this cannot be within kMaxFrames at any timebase.
   if (label.hours > kMaxFrames / 3600) return std::nullopt;
   const std::int64_t minutes = label.hours * 60 + label.minutes;
-  if (minutes > kMaxFrames / 60 / timebase) return std::nullopt;
-  std::int64_t n = (minutes * 60 + label.seconds) * timebase + label.frames;
-  if (counting == Counting::DropFrame) n -= DroppedPerMinute(rate) * (minutes - minutes / 10);
+  if (minutes > scale.maxMinutes) return std::nullopt;
+  std::int64_t n = (minutes * 60 + label.seconds) * scale.timebase + label.frames;
+  n -= scale.dropped * (minutes - minutes / 10);
   if (n > kMaxFrames) return std::nullopt;
   return label.negative ? -n : n;
+}
+constexpr std::optional<std::int64_t> LabelToFrames(const Label& label, Rate rate, Counting counting) noexcept {
+  return LabelToFrames(label, LabelScale(rate, counting));
 }
 
 // The next label drop-frame counting has at or after a skipped one.
@@ -142,10 +185,13 @@ constexpr Label NextCountedLabel(Label label, Rate rate) noexcept {
 
 // The count within one day, 0 to FramesPerDay - 1: the time of day a count
 // reaches, wrapping round midnight both ways.
-constexpr std::int64_t WrapToDay(std::int64_t frames, Rate rate, Counting counting) noexcept {
-  const std::int64_t day = FramesPerDay(rate, counting);
+constexpr std::int64_t WrapToDay(std::int64_t frames, const LabelScale& scale) noexcept {
+  const std::int64_t day = 144 * scale.perTenMinutes;
   const std::int64_t wrapped = frames % day;
   return wrapped < 0 ? wrapped + day : wrapped;
+}
+constexpr std::int64_t WrapToDay(std::int64_t frames, Rate rate, Counting counting) noexcept {
+  return WrapToDay(frames, LabelScale(rate, counting));
 }
 
 // A length of time in whole seconds and microseconds, both with the sign of

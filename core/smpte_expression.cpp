@@ -236,18 +236,19 @@ class Parser {
     }
     const Counting counting = marked ? Counting::DropFrame : options_.unmarked;
     const Rate rate = options_.rate;
-    if (counting == Counting::DropFrame && !CanDropFrame(rate))
+    if (counting == Counting::DropFrame && !options_.canDropFrame)
       return Fail(start,
                   "drop-frame time code needs a rate of 30000/1001 or a multiple of it (29.97, 59.94, "
                   "119.88 ...), not " +
                       RateName(rate));
     const Label label{false, parts[3], parts[2], parts[1], parts[0]};
     const std::int64_t timebase = Timebase(rate);
-    const int frameDigits = static_cast<int>(std::to_string(timebase - 1).size());
-    if (label.frames >= timebase)
+    if (label.frames >= timebase) {
+      const int frameDigits = static_cast<int>(std::to_string(timebase - 1).size());
       return Fail(partStarts[0], "frame " + std::to_string(label.frames) + " does not exist at " + RateName(rate) +
                                      " fps: frames run from " + Padded(0, frameDigits) + " to " +
                                      Padded(timebase - 1, frameDigits));
+    }
     if (label.seconds > 59)
       return Fail(partStarts[1], "seconds run from 00 to 59, not " + std::to_string(label.seconds));
     if (count > 2 && label.minutes > 59)
@@ -255,7 +256,7 @@ class Parser {
     if (counting == Counting::DropFrame && IsSkipped(label, rate))
       return Fail(start, FormatLabel(label, counting) + " does not exist in drop-frame time code at " + RateName(rate) +
                              " fps; the next label is " + FormatLabel(NextCountedLabel(label, rate), counting));
-    const auto counted = LabelToFrames(label, rate, counting);
+    const auto counted = LabelToFrames(label, options_.Scale(counting));
     if (!counted) return Fail(start, kOutOfRange);
     if (!notation_) notation_ = counting;
     frames = *counted;
@@ -270,10 +271,54 @@ class Parser {
   int depth_ = 0;
 };
 
+// The lines a batch is mostly made of, a bare count or a bare time code, in
+// one pass. Anything else, and anything wrong, is left to the parser, which
+// reads the same the same way and says what is wrong.
+std::optional<Evaluation> QuickValue(std::string_view text, const ReadOptions& options) noexcept {
+  // Nine digits a part at most: no sum below can overflow.
+  constexpr std::ptrdiff_t kQuickDigits = 9;
+  std::int64_t parts[4] = {};
+  int count = 0;
+  bool marked = false;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (;;) {
+    const char* const start = p;
+    std::int64_t value = 0;
+    for (; p != end && IsDigit(*p); ++p) {
+      if (p - start == kQuickDigits) return std::nullopt;
+      value = value * 10 + (*p - '0');
+    }
+    if (p == start) return std::nullopt;
+    parts[count++] = value;
+    if (p == end) break;
+    if (!IsSeparator(*p) || count == 4) return std::nullopt;
+    marked = marked || *p != ':';
+    ++p;
+  }
+  if (count == 1) return Evaluation{parts[0], std::nullopt};
+  const Counting counting = marked ? Counting::DropFrame : options.unmarked;
+  if (counting == Counting::DropFrame && !options.canDropFrame) return std::nullopt;
+  const Label label{false, count > 3 ? parts[count - 4] : 0, count > 2 ? parts[count - 3] : 0, parts[count - 2],
+                    parts[count - 1]};
+  const auto frames = LabelToFrames(label, options.Scale(counting));
+  if (!frames) return std::nullopt;
+  return Evaluation{*frames, counting};
+}
+
 }  // namespace
 
 ExpressionResult EvaluateExpression(std::string_view text, const ReadOptions& options) {
+  if (auto value = QuickValue(text, options)) return ExpressionResult{value, {}};
   return Parser(text, 0, options).Run(false);
+}
+
+std::optional<Evaluation> EvaluateExpression(std::string_view text, const ReadOptions& options,
+                                             ExpressionError& error) {
+  if (auto value = QuickValue(text, options)) return value;
+  ExpressionResult result = Parser(text, 0, options).Run(false);
+  if (!result.value) error = std::move(result.error);
+  return result.value;
 }
 
 ExpressionResult EvaluateNextExpression(std::string_view text, std::size_t& position, const ReadOptions& options) {

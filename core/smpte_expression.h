@@ -26,10 +26,21 @@
 namespace kadenzo::smpte {
 
 struct ReadOptions {
+  // `unmarked` is how a time code with only ':' between its parts is
+  // counted: drop-frame only at a rate that CanDropFrame.
+  constexpr ReadOptions(Rate rate_, Counting unmarked_ = Counting::NonDrop) noexcept
+      : rate(rate_), unmarked(unmarked_), canDropFrame(CanDropFrame(rate_)) {}
+
   Rate rate;
-  // How a time code with only ':' between its parts is counted; drop-frame
-  // only at a rate that CanDropFrame.
-  Counting unmarked = Counting::NonDrop;
+  Counting unmarked;
+  // Worked out once for the lines of a batch.
+  bool canDropFrame;
+  LabelScale nonDrop{rate, Counting::NonDrop};
+  LabelScale dropFrame{rate, Counting::DropFrame};
+
+  constexpr const LabelScale& Scale(Counting counting) const noexcept {
+    return counting == Counting::DropFrame ? dropFrame : nonDrop;
+  }
 };
 
 struct Evaluation {
@@ -51,6 +62,9 @@ struct ExpressionResult {
 
 // One whole expression; anything after it is an error.
 ExpressionResult EvaluateExpression(std::string_view text, const ReadOptions& options);
+// The same for a stream of lines: `error` is written only when there is no
+// value, so that one kept for the stream makes a good line cost nothing.
+std::optional<Evaluation> EvaluateExpression(std::string_view text, const ReadOptions& options, ExpressionError& error);
 
 // The expression that starts at `position`, which is left just after it.
 // It ends at the end of the text, or where a value follows a complete

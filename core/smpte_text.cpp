@@ -1,6 +1,6 @@
 #include "core/smpte_text.h"
 
-#include <charconv>
+#include <cstring>
 
 namespace kadenzo::smpte {
 namespace {
@@ -43,12 +43,42 @@ std::optional<Rate> ParseDecimalRate(std::string_view whole, std::string_view fr
   return MakeRate(x, scale);
 }
 
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// A batch writes a number or four a line: two digits at a time, from the
+// right, into a scratch buffer whose whole width is then copied at once
+// (the output always has room for it).
 char* WriteNumber(std::int64_t value, int minDigits, char* out) noexcept {
-  char digits[24];
-  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
-  (void)error;
-  for (auto count = end - digits; count < minDigits; ++count) *out++ = '0';
-  for (const char* c = digits; c != end; ++c) *out++ = *c;
+  constexpr int kWidth = 20;  // the digits of any 64-bit number
+  char digits[2 * kWidth] = {};
+  char* p = digits + kWidth;
+  auto n = static_cast<std::uint64_t>(value);
+  while (n >= 100) {
+    const auto pair = static_cast<std::size_t>(n % 100) * 2;
+    n /= 100;
+    *--p = kDigitPairs[pair + 1];
+    *--p = kDigitPairs[pair];
+  }
+  if (n >= 10) {
+    *--p = kDigitPairs[n * 2 + 1];
+    *--p = kDigitPairs[n * 2];
+  } else {
+    *--p = static_cast<char>('0' + n);
+  }
+  const auto count = static_cast<int>(digits + kWidth - p);  // p + kWidth stays within `digits`
+  for (; minDigits > count; --minDigits) *out++ = '0';
+  std::memcpy(out, p, kWidth);
+  return out + count;
+}
+
+// A field of at least two digits; most are below 100.
+char* WriteField(std::int64_t value, char* out) noexcept {
+  if (value >= 100) return WriteNumber(value, 2, out);
+  *out++ = kDigitPairs[value * 2];
+  *out++ = kDigitPairs[value * 2 + 1];
   return out;
 }
 
@@ -99,19 +129,26 @@ std::string RateName(Rate rate) {
 std::size_t FormatLabel(const Label& label, Counting counting, char* out) noexcept {
   char* const start = out;
   if (label.negative) *out++ = '-';
-  out = WriteNumber(label.hours, 2, out);
+  out = WriteField(label.hours, out);
   *out++ = ':';
-  out = WriteNumber(label.minutes, 2, out);
+  out = WriteField(label.minutes, out);
   *out++ = ':';
-  out = WriteNumber(label.seconds, 2, out);
+  out = WriteField(label.seconds, out);
   *out++ = counting == Counting::DropFrame ? ';' : ':';
-  out = WriteNumber(label.frames, 2, out);
+  out = WriteField(label.frames, out);
   return static_cast<std::size_t>(out - start);
 }
 
 std::string FormatLabel(const Label& label, Counting counting) {
   char text[kMaxTextSize];
   return std::string(text, FormatLabel(label, counting, text));
+}
+
+std::size_t FormatCount(std::int64_t frames, char* out) noexcept {
+  char* const start = out;
+  if (frames < 0) *out++ = '-';
+  out = WriteNumber(frames < 0 ? -frames : frames, 1, out);
+  return static_cast<std::size_t>(out - start);
 }
 
 std::size_t FormatSeconds(const Seconds& seconds, char* out) noexcept {

@@ -70,6 +70,7 @@ TEST(KadenzoTcTest, ExitStatusTellsAScriptWhatHappened) {
       {{"--rate", "29.97", "--df"}, "1800\n107892", 0, "00:01:00;02\n01:00:00;00\n", ""},
       {{"--rate", "29.97", "00:01:00;00"}, "", 1, "", "argument 1, column 1: 00:01:00;00 does not exist"},
       {{"--rate", "29.97"}, "1800\n00:01:00;00\n", 1, "00:01:00:00\n", "line 2, column 1:"},
+      {{"1800", "+", "25", "3600", "1:2:3:45"}, "", 1, "00:01:00:25\n00:02:00:00\n", "argument 5, column 7: frame 45"},
       {{"--rate", "23.976", "--df", "1"}, "", 2, "", "23.976 fps has no drop-frame time code"},
       {{"--rate", "0"}, "1\n", 2, "", "--rate: '0' is not a frame rate"},
       {{"--rate", "48", "--to", "elapsed", "1"}, "", 2, "", "--to elapsed"},
