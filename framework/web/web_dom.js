@@ -352,12 +352,14 @@ mergeInto(LibraryManager.library, {
       // A field holds one line: of a paste of several, only the first goes
       // in, as into a single-line edit control. The browser would join the
       // lines instead. A paste of no text takes the selection away, as it
-      // does in an edit control; Firefox would leave it.
+      // does in an edit control; Firefox would leave it. Only the paste of
+      // several lines is kept from the browser: pasting as such is never
+      // refused.
       element.addEventListener('paste', function(event) {
         var data = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
         if (data !== '' && !/[\r\n]/.test(data)) return;
-        event.preventDefault();
         if (element.readOnly) return;
+        if (data !== '') event.preventDefault();
         var line = data.split(/\r\n|\r|\n/)[0];
         var before = element.value;
         element.setRangeText(line, element.selectionStart, element.selectionEnd, 'end');
