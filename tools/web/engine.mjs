@@ -3,7 +3,8 @@
 //
 //   const engine = await launchEngine();   // KADENZO_WEB_ENGINE, or chromium
 //   const page = await engine.newPage({viewport, darkScheme, styles});
-//   await page.goto(url); await page.evaluate(fn, ...args);
+//   await page.goto(url); await page.evaluate(fn, ...args); await page.evaluate(scriptText);
+//   await page.addInitScript(fn) (before the page's own scripts where the engine can);
 //   await page.keyDown('Shift'); await page.press('Tab'); await page.keyUp('Shift');
 //   await page.type('7'); await page.click(x, y);
 //   await page.screenshot({clip}) (a PNG); page.readClipboard(); page.writeClipboard(text)
@@ -126,6 +127,7 @@ function puppeteerPage(page, context) {
       await page.goto(url, {waitUntil: 'load', timeout});
     },
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+    addInitScript: (fn) => page.evaluateOnNewDocument(fn),
     onError: (listen) => errorListeners.push(listen),
     keyDown: (key) => page.keyboard.down(key),
     keyUp: (key) => page.keyboard.up(key),
@@ -260,11 +262,14 @@ async function launchWebKit({width, height}) {
       // The page's promise is waited for by WebDriver's asynchronous
       // script; a failure comes back as a value and is thrown here, and the
       // page's errors since the last call come with the answer.
+      // A script given as text (a library's own, say) runs as a function's
+      // body, with no value.
       const execute = async (fn, args) => {
+        const call = typeof fn === 'string' ? `{\n${fn}\n}` : callText(fn, args);
         const outcome = await driver.executeAsyncScript(
           `const done = arguments[arguments.length - 1];
            const errors = () => { const e = window.__kadenzoErrors || []; window.__kadenzoErrors = []; return e; };
-           Promise.resolve().then(() => ${callText(fn, args)})
+           Promise.resolve().then(() => ${call})
              .then((value) => done({value: value === undefined ? null : value, errors: errors()}),
                    (error) => done({error: String(error && error.message || error), errors: errors()}));`);
         for (const message of outcome.errors || []) errorListeners.forEach((listen) => listen(message));
@@ -272,6 +277,7 @@ async function launchWebKit({width, height}) {
         return outcome.value;
       };
       const actions = () => driver.actions({async: true});
+      const initScripts = [];
       return {
         async goto(url, {timeout = 30000} = {}) {
           await driver.manage().setTimeouts({pageLoad: timeout, script: timeout});
@@ -280,6 +286,7 @@ async function launchWebKit({width, height}) {
           // once the page has loaded, which its layer makes no different.
           // Errors are caught from here on.
           if (styles) await execute(addPersonalStyles, [styles]);
+          for (const fn of initScripts) await execute(fn, []);
           await execute(() => {
             window.__kadenzoErrors = [];
             window.addEventListener('error', (event) => window.__kadenzoErrors.push(event.message));
@@ -287,6 +294,9 @@ async function launchWebKit({width, height}) {
           }, []);
         },
         evaluate: (fn, ...args) => execute(fn, args),
+        // WebDriver has no script before the page's own: these run once
+        // the page has loaded, before anything else is asked of it.
+        addInitScript: (fn) => initScripts.push(fn),
         onError: (listen) => errorListeners.push(listen),
         keyDown: (key) => actions().keyDown(keyOf(key)).perform(),
         keyUp: (key) => actions().keyUp(keyOf(key)).perform(),
