@@ -6,7 +6,9 @@
 //   node --test web_page_test.mjs   (KADENZO_WEB_SITE: the site's folder;
 //                                    KADENZO_WEB_ENGINE: chromium, firefox or webkit)
 import assert from 'node:assert/strict';
-import {readFileSync} from 'node:fs';
+import {cpSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
+import {tmpdir} from 'node:os';
+import {join} from 'node:path';
 import {createRequire} from 'node:module';
 import {after, before, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
@@ -68,6 +70,18 @@ const clickControl = (page, id) => clickOn(page, `[data-control-id="${id}"]`);
 test('Enter ends the program, the page says so and starts it anew, and nothing goes over the network meanwhile', async () => {
   const page = await engine.newPage();
   await openCalculator(page, url);
+  // The icon the page preloads can arrive after the program is ready: the
+  // page's own files are all in before the count starts.
+  assert.equal(await page.evaluate(() => new Promise((resolve) => {
+    const icon = new URL('icon-32.png', location.href).href;
+    const started = performance.now();
+    const poll = () => {
+      if (performance.getEntriesByName(icon).some((e) => e.responseEnd > 0)) resolve(true);
+      else if (performance.now() - started > 10000) resolve(false);
+      else setTimeout(poll, 10);
+    };
+    poll();
+  })), true, 'the icon never came');
   const requests = [];
   page.puppeteer?.on('request', (request) => requests.push(request.url()));
   const since = await page.evaluate(() => performance.now());
@@ -104,6 +118,52 @@ test('Enter ends the program, the page says so and starts it anew, and nothing g
     .filter((e) => e.startTime >= since && e.transferSize !== 0).map((e) => e.name), since), []);
   await page.close();
 });
+
+// The page compiles the program's WebAssembly itself, as it streams in
+// where it can: a server that calls the file something else than
+// application/wasm (which refuses streaming) still serves a program that
+// runs, and a site without the file says it failed rather than loading
+// for ever.
+for (const {what, types, without, running} of [
+  {what: 'served as application/octet-stream', types: {'.wasm': 'application/octet-stream'}, running: true},
+  {what: 'missing', without: 'kadenzo.wasm', running: false},
+]) {
+  test(`With the program's WebAssembly ${what}, the page ${running ? 'runs the program' : 'says the program failed'}`, async () => {
+    let root = site;
+    if (without) {
+      root = mkdtempSync(join(tmpdir(), 'kadenzo-site-'));
+      cpSync(site, root, {recursive: true, filter: (path) => !path.endsWith(without)});
+    }
+    const {server: own, url: ownUrl} = await serve(root, 0, '127.0.0.1', {types});
+    const page = await engine.newPage();
+    try {
+      if (running) {
+        await openCalculator(page, ownUrl);
+        assert.equal(await focusedId(page), '128');
+        await page.type('25');
+        await idle(page);
+        assert.equal(await field(page, 123), '25');
+      } else {
+        await page.goto(ownUrl);
+        assert.equal(await page.evaluate(() => new Promise((resolve) => {
+          const started = performance.now();
+          const poll = () => {
+            const state = document.documentElement.dataset.state;
+            if (state !== 'loading' || performance.now() - started > 10000) resolve(state);
+            else setTimeout(poll, 10);
+          };
+          poll();
+        })), 'failed');
+        assert.equal(await page.evaluate(() => !document.getElementById('ended').hidden &&
+          document.getElementById('ended-text').textContent.includes('stopped after an error')), true);
+      }
+    } finally {
+      await page.close();
+      own.close();
+      if (without) rmSync(root, {recursive: true, force: true});
+    }
+  });
+}
 
 test('The About box is a modal dialog named "About Kadenzo" over an inert calculator', async () => {
   const page = await engine.newPage();

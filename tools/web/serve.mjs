@@ -47,8 +47,9 @@ function acceptsGzip(request) {
   });
 }
 
-// Serves root's files; resolves to the server and its address.
-export function serve(root, port = 0, host = '127.0.0.1') {
+// Serves root's files; resolves to the server and its address. types
+// overrides the Content-Type by extension, as another server would say it.
+export function serve(root, port = 0, host = '127.0.0.1', {types: ownTypes = {}} = {}) {
   const base = resolve(root);
   const server = createServer((request, response) => {
     let path;
@@ -77,7 +78,7 @@ export function serve(root, port = 0, host = '127.0.0.1') {
     const gzip = compress && acceptsGzip(request);
     const body = gzip ? gzipOf(file, stat) : readFileSync(file);
     const headers = {
-      'Content-Type': types[extname(file)] || 'application/octet-stream',
+      'Content-Type': ownTypes[extname(file)] || types[extname(file)] || 'application/octet-stream',
       'Content-Length': body.length,
       'Cache-Control': 'no-cache',
     };
