@@ -17,6 +17,8 @@ class Output {
   Output& operator=(const Output&) = delete;
 
   void Write(std::string_view text) noexcept {
+    // An empty view may have no data at all, which memcpy must not be given.
+    if (text.empty()) return;
     if (text.size() > sizeof buffer_ - size_) return WriteLong(text);
     std::memcpy(buffer_ + size_, text.data(), text.size());
     size_ += text.size();
