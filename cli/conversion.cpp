@@ -12,21 +12,6 @@ namespace {
 
 using smpte::Counting;
 
-// The window's rate for an exact rate, if it is one of the window's five.
-std::optional<FrameRate> WindowRate(smpte::Rate rate) {
-  constexpr struct {
-    smpte::Rate rate;
-    FrameRate window;
-  } kRates[] = {{{24000, 1001}, kRate23_976},
-                {{24, 1}, kRate24},
-                {{25, 1}, kRate25},
-                {{30000, 1001}, kRate29_97},
-                {{30, 1}, kRate30}};
-  for (const auto& entry : kRates)
-    if (entry.rate == rate) return entry.window;
-  return std::nullopt;
-}
-
 void PutNumber(Output& out, std::int64_t value) {
   char text[smpte::kMaxTextSize];
   out.Write(std::string_view(text, smpte::FormatCount(value, text)));
@@ -98,6 +83,20 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 }  // namespace
+
+std::optional<FrameRate> WindowRate(smpte::Rate rate) {
+  constexpr struct {
+    smpte::Rate rate;
+    FrameRate window;
+  } kRates[] = {{{24000, 1001}, kRate23_976},
+                {{24, 1}, kRate24},
+                {{25, 1}, kRate25},
+                {{30000, 1001}, kRate29_97},
+                {{30, 1}, kRate30}};
+  for (const auto& entry : kRates)
+    if (entry.rate == rate) return entry.window;
+  return std::nullopt;
+}
 
 Converter::Converter(const Settings& settings, Output& out, Output& errors) noexcept
     : settings_(settings),

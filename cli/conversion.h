@@ -11,11 +11,15 @@
 #include "cli/line_io.h"
 #include "core/smpte.h"
 #include "core/smpte_expression.h"
+#include "core/timecode.h"
 
 namespace kadenzo::cli {
 
 enum class Target { Timecode, Frames, Seconds, Elapsed };
 enum class Format { Text, Json, Csv };
+
+// The window's rate for an exact rate, if it is one of the window's five.
+std::optional<FrameRate> WindowRate(smpte::Rate rate);
 
 struct Settings {
   smpte::Rate rate;

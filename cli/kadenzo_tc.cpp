@@ -104,10 +104,9 @@ int Run(int argc, char** argv) {
              "119.88 ...)");
     if (line.df) settings.counting = smpte::Counting::DropFrame;
     if (line.ndf) settings.counting = smpte::Counting::NonDrop;
-    const std::string name = smpte::RateName(settings.rate);
-    if (line.target == Target::Elapsed && name != "23.976" && name != "24" && name != "25" && name != "29.97" &&
-        name != "30")
-      Refuse("--to elapsed: the window's elapsed time exists at 23.976, 24, 25, 29.97 and 30 only, not at " + name);
+    if (line.target == Target::Elapsed && !WindowRate(settings.rate))
+      Refuse("--to elapsed: the window's elapsed time exists at 23.976, 24, 25, 29.97 and 30 only, not at " +
+             smpte::RateName(settings.rate));
     settings.target = line.target;
     settings.wrap = line.wrap;
     settings.format = line.format;

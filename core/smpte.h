@@ -151,8 +151,11 @@ constexpr Label FramesToLabel(std::int64_t frames, Rate rate, Counting counting)
 
 // Labels that drop-frame counting skips: the first DroppedPerMinute frame
 // numbers of every minute but the tenth ones.
+constexpr bool IsSkipped(const Label& label, const LabelScale& scale) noexcept {
+  return label.seconds == 0 && label.frames < scale.dropped && label.minutes % 10 != 0;
+}
 constexpr bool IsSkipped(const Label& label, Rate rate) noexcept {
-  return label.seconds == 0 && label.frames < DroppedPerMinute(rate) && label.minutes % 10 != 0;
+  return IsSkipped(label, LabelScale(rate, Counting::DropFrame));
 }
 
 // The count of a label whose fields are in range (minutes and seconds below
@@ -162,8 +165,8 @@ constexpr std::optional<std::int64_t> LabelToFrames(const Label& label, const La
   if (label.hours < 0 || label.minutes < 0 || label.minutes > 59 || label.seconds < 0 || label.seconds > 59 ||
       label.frames < 0 || label.frames >= scale.timebase)
     return std::nullopt;
-  // A skipped label; never one in non-drop counting, which skips none.
-  if (label.seconds == 0 && label.frames < scale.dropped && label.minutes % 10 != 0) return std::nullopt;
+  // Non-drop counting's scale drops nothing, so skips no label.
+  if (IsSkipped(label, scale)) return std::nullopt;
   // Hours beyond this cannot be within kMaxFrames at any timebase.
   if (label.hours > kMaxFrames / 3600) return std::nullopt;
   const std::int64_t minutes = label.hours * 60 + label.minutes;
