@@ -22,6 +22,13 @@ mergeInto(LibraryManager.library, {
     scale: 1,
     desktopWidth: 0,
     desktopHeight: 0,
+    coarse: null,  // whether the page is on a touch screen; asked once, then kept up to date
+
+    // A frame's edge and caption bar, as web_dialog.css draws them. A window's
+    // outer size follows from its client's, so the program can place it
+    // without the page laying anything out before the window is shown.
+    frameEdge: 2,
+    captionHeight: 18,
 
     // Keys the dialogs answer themselves, with the codes web_dialog.cpp knows.
     keyCodes: {Tab: 1, Enter: 2, Escape: 3, F1: 4, ArrowLeft: 5, ArrowUp: 6, ArrowRight: 7, ArrowDown: 8},
@@ -97,10 +104,9 @@ mergeInto(LibraryManager.library, {
       var text = 0;
       for (var handle in KZ.windows) {
         var win = KZ.windows[handle];
-        widest = Math.max(widest, win.frame.offsetWidth);
-        tallest = Math.max(tallest, win.frame.offsetHeight);
-        var size = parseFloat(getComputedStyle(win.client).fontSize);
-        if (size > 0) text = text > 0 ? Math.min(text, size) : size;
+        widest = Math.max(widest, win.width);
+        tallest = Math.max(tallest, win.height);
+        text = text > 0 ? Math.min(text, win.textPixels) : win.textPixels;
       }
       // The page's own size: a phone's browser widens its window to take in
       // windows wider than the page, which must not make them wider still.
@@ -108,7 +114,7 @@ mergeInto(LibraryManager.library, {
       var pageHeight = document.documentElement.clientHeight || window.innerHeight;
       var margin = 8;
       var scale = 1;
-      if (widest > 0 && window.matchMedia && window.matchMedia('(pointer: coarse)').matches) {
+      if (widest > 0 && KZ.touch()) {
         var fill = Math.min(pageWidth / (widest + margin), pageHeight / (tallest + margin));
         scale = Math.max(1, text > 0 ? 12 / text : 1, fill);
       }
@@ -117,11 +123,7 @@ mergeInto(LibraryManager.library, {
       var dx = Math.trunc(width / 2) - Math.trunc(KZ.desktopWidth / 2);
       var dy = Math.trunc(height / 2) - Math.trunc(KZ.desktopHeight / 2);
       if (dx !== 0 || dy !== 0) {
-        for (var h in KZ.windows) {
-          var frame = KZ.windows[h].frame;
-          frame.style.left = (frame.offsetLeft + dx) + 'px';
-          frame.style.top = (frame.offsetTop + dy) + 'px';
-        }
+        for (var h in KZ.windows) KZ.place(KZ.windows[h], KZ.windows[h].left + dx, KZ.windows[h].top + dy);
       }
       KZ.scale = scale;
       KZ.desktopWidth = width;
@@ -130,6 +132,24 @@ mergeInto(LibraryManager.library, {
       style.width = width + 'px';
       style.height = height + 'px';
       style.transform = scale !== 1 ? 'scale(' + scale + ')' : '';
+    },
+
+    place: function(win, left, top) {
+      win.left = left;
+      win.top = top;
+      win.frame.style.left = left + 'px';
+      win.frame.style.top = top + 'px';
+    },
+
+    // Whether the page is on a touch screen, as a phone's is. The answer is
+    // kept, and kept up to date, rather than asked of the page each time.
+    touch: function() {
+      if (KZ.coarse === null) {
+        var query = window.matchMedia ? window.matchMedia('(pointer: coarse)') : null;
+        KZ.coarse = !!(query && query.matches);
+        if (query && query.addEventListener) query.addEventListener('change', function(event) { KZ.coarse = event.matches; });
+      }
+      return KZ.coarse;
     },
 
     // The key's name. An engine can deliver a key with its name
@@ -255,8 +275,7 @@ mergeInto(LibraryManager.library, {
     // measured and laid out at that size, in dialog units as ever, so that
     // their text is that size and not only drawn larger.
     points: function(points) {
-      var touch = window.matchMedia && window.matchMedia('(pointer: coarse)').matches;
-      return touch ? Math.max(points, 12 * 3 / 4) : points;  // 12 pixels are 9 points
+      return KZ.touch() ? Math.max(points, 12 * 3 / 4) : points;  // 12 pixels are 9 points
     },
 
     // Centres a button's or label's text on a whole pixel, as the dialog
@@ -307,13 +326,18 @@ mergeInto(LibraryManager.library, {
   kz_window_create__deps: ['$KZ'],
   kz_window_create: function(handle, caption, fontName, points, width, height, alert) {
     if (typeof document === 'undefined' || !document.body) return 0;
-    var desktop = KZ.ensureDesktop();
+    KZ.ensureDesktop();
     var made = KZ.makeFrame(handle, UTF8ToString(caption), alert ? 'alertdialog' : 'dialog');
     made.client.style.width = width + 'px';
     made.client.style.height = height + 'px';
     made.client.style.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
-    KZ.windows[handle] = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null};
-    desktop.appendChild(made.frame);
+    var win = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null,
+               width: width + 2 * KZ.frameEdge, height: height + KZ.captionHeight + 2 * KZ.frameEdge,
+               textPixels: KZ.points(points) * 4 / 3, left: 0, top: 0};
+    made.frame.style.width = win.width + 'px';
+    made.frame.style.height = win.height + 'px';
+    KZ.place(win, 0, 0);
+    KZ.windows[handle] = win;
     KZ.layout();
     return 1;
   },
@@ -413,6 +437,8 @@ mergeInto(LibraryManager.library, {
       var element = win.controls[HEAP32[(order >> 2) + i]];
       if (element) win.client.appendChild(element);
     }
+    // The window goes on the page whole, hidden until it is shown.
+    KZ.desktop.appendChild(win.frame);
   },
 
   kz_window_destroy__deps: ['$KZ'],
@@ -460,18 +486,16 @@ mergeInto(LibraryManager.library, {
 
   kz_window_rect__deps: ['$KZ'],
   kz_window_rect: function(handle, out) {
-    var frame = KZ.windows[handle].frame;
-    HEAP32[out >> 2] = frame.offsetLeft;
-    HEAP32[(out >> 2) + 1] = frame.offsetTop;
-    HEAP32[(out >> 2) + 2] = frame.offsetLeft + frame.offsetWidth;
-    HEAP32[(out >> 2) + 3] = frame.offsetTop + frame.offsetHeight;
+    var win = KZ.windows[handle];
+    HEAP32[out >> 2] = win.left;
+    HEAP32[(out >> 2) + 1] = win.top;
+    HEAP32[(out >> 2) + 2] = win.left + win.width;
+    HEAP32[(out >> 2) + 3] = win.top + win.height;
   },
 
   kz_window_move__deps: ['$KZ'],
   kz_window_move: function(handle, left, top) {
-    var frame = KZ.windows[handle].frame;
-    frame.style.left = left + 'px';
-    frame.style.top = top + 'px';
+    KZ.place(KZ.windows[handle], left, top);
   },
 
   kz_desktop_rect__deps: ['$KZ'],
