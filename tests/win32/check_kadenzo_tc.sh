@@ -21,8 +21,11 @@ check() {
   printf "$input" | "$wine_run" "$program" "$@" >"$work/out" 2>"$work/said"
   local ended=$?
   # Where 32-bit code runs emulated, qemu reports the crashes of Wine's own
-  # helper programs (see windows.sh) on the same stream: they are not ours.
-  grep -v '^qemu: ' "$work/said" >"$work/err"
+  # helper programs (see windows.sh) on the same stream, and Wine its own
+  # troubles with them ("wine: ...", "wine client error:..."): they are not
+  # the program's, whose output and status are checked all the same. They
+  # can hold bytes that are not text.
+  grep -av -e '^qemu: ' -e '^wine: ' -e '^wine client error:' "$work/said" >"$work/err"
   # shellcheck disable=SC2059
   printf "$output" >"$work/expected"
   if ! cmp -s "$work/out" "$work/expected"; then
