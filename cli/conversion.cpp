@@ -102,8 +102,6 @@ Converter::Converter(const Settings& settings, Output& out, Output& errors) noex
     : settings_(settings),
       read_{settings.rate, settings.counting.value_or(Counting::NonDrop)},
       rateName_(smpte::RateName(settings.rate)),
-      scales_{smpte::LabelScale(settings.rate, Counting::NonDrop),
-              smpte::LabelScale(settings.rate, Counting::DropFrame)},
       out_(out),
       errors_(errors) {}
 
@@ -193,7 +191,7 @@ bool Converter::Write(std::string_view input, const smpte::Evaluation& value, Pl
   const Counting counting = settings_.counting.value_or(value.notation.value_or(Counting::NonDrop));
   const smpte::Rate rate = settings_.rate;
   std::int64_t frames = value.frames;
-  const smpte::LabelScale& scale = scales_[counting == Counting::DropFrame ? 1 : 0];
+  const smpte::LabelScale& scale = read_.Scale(counting);
   if (settings_.wrap) frames = smpte::WrapToDay(frames, scale);
 
   // Text, the common case of a batch: one value a line, made straight into

@@ -61,8 +61,6 @@ class Converter {
   smpte::ReadOptions read_;
   std::string rateName_;
   smpte::ExpressionError error_;  // the last line's, kept for its room
-  // Non-drop and drop-frame; the second only used where the rate has it.
-  smpte::LabelScale scales_[2];
   Output& out_;
   Output& errors_;
 };

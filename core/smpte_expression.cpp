@@ -309,8 +309,9 @@ std::optional<Evaluation> QuickValue(std::string_view text, const ReadOptions& o
 }  // namespace
 
 ExpressionResult EvaluateExpression(std::string_view text, const ReadOptions& options) {
-  if (auto value = QuickValue(text, options)) return ExpressionResult{value, {}};
-  return Parser(text, 0, options).Run(false);
+  ExpressionResult result;
+  result.value = EvaluateExpression(text, options, result.error);
+  return result;
 }
 
 std::optional<Evaluation> EvaluateExpression(std::string_view text, const ReadOptions& options,

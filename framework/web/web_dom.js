@@ -278,6 +278,11 @@ mergeInto(LibraryManager.library, {
       return KZ.touch() ? Math.max(points, 12 * 3 / 4) : points;  // 12 pixels are 9 points
     },
 
+    // The dialog font as CSS, at the size points() gives it on this page.
+    font: function(fontName, points) {
+      return KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    },
+
     // Centres a button's or label's text on a whole pixel, as the dialog
     // manager draws it: text centred by the browser between fractional
     // edges is smeared over two columns of pixels.
@@ -302,7 +307,7 @@ mergeInto(LibraryManager.library, {
     KZ.ensureDesktop();
     var canvas = document.createElement('canvas');
     var context = canvas.getContext('2d');
-    context.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    context.font = KZ.font(fontName, points);
     var metrics = context.measureText('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz');
     var letters = Math.round(metrics.width);
     var height = Math.round(metrics.fontBoundingBoxAscent) + Math.round(metrics.fontBoundingBoxDescent);
@@ -315,7 +320,7 @@ mergeInto(LibraryManager.library, {
   kz_text_width__deps: ['$KZ'],
   kz_text_width: function(fontName, points, text) {
     var context = document.createElement('canvas').getContext('2d');
-    context.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    context.font = KZ.font(fontName, points);
     var widest = 0;
     UTF8ToString(text).split('\n').forEach(function(line) {
       widest = Math.max(widest, context.measureText(line).width);
@@ -330,7 +335,7 @@ mergeInto(LibraryManager.library, {
     var made = KZ.makeFrame(handle, UTF8ToString(caption), alert ? 'alertdialog' : 'dialog');
     made.client.style.width = width + 'px';
     made.client.style.height = height + 'px';
-    made.client.style.font = KZ.points(points) + 'pt "' + UTF8ToString(fontName).replace(/["\\]/g, '') + '", sans-serif';
+    made.client.style.font = KZ.font(fontName, points);
     var win = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null,
                width: width + 2 * KZ.frameEdge, height: height + KZ.captionHeight + 2 * KZ.frameEdge,
                textPixels: KZ.points(points) * 4 / 3, left: 0, top: 0};
