@@ -15,8 +15,10 @@ for group in "$@"; do
     windows) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb xauth wixl libcli11-dev) ;;
     windows-build) packages+=(g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest file wixl libcli11-dev) ;;
     packaging) packages+=(dpkg-dev desktop-file-utils appstream zip man-db) ;;
-    # For kernels that cannot run 32-bit x86 programs themselves: see windows.sh.
-    i386-emulation) packages+=(qemu-user-static) ;;
+    # For kernels that cannot run 32-bit x86 programs themselves (see
+    # i386-programs.sh): qemu runs them, and 64-bit Wine brings a Wine server
+    # that runs natively, so that only the programs themselves are emulated.
+    i386-emulation) packages+=(qemu-user-static wine64) ;;
     # kadenzo-tc's benchmark: GNU time for peak memory, and its two
     # yardsticks' awk (Debian's own, mawk) and Node.
     cli-bench)

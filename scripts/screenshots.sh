@@ -98,7 +98,7 @@ wine=(wine)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Making the Wine prefix $WINEPREFIX (once; this takes a while)"
   "${wine[@]}" wineboot --init >"$workdir/wineboot.log" 2>&1
-  wineserver --wait
+  wineserver -k 2>/dev/null || true  # ending the server writes the registry back
 fi
 "${wine[@]}" "$program" >"$workdir/windows.log" 2>&1 &
 pids+=($!)

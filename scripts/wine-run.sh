@@ -22,19 +22,32 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 # address space, which it cannot use, at every start. Natively it is ignored.
 export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0x81000000}
 
+# The Wine server a program starts ends the moment the last program leaves
+# (Debian starts it so), and the next program starts a new one, which boots
+# the prefix's services all over again: a second natively, most of a minute
+# where 32-bit code runs emulated. A program that arrives while a server
+# shuts its services down can also wait for it for ever. The server started
+# here instead stays half a minute after the last program, so programs run
+# one after another share it. One already running is kept as it is.
+linger() { wineserver -p30 2>/dev/null || true; }
+
+# A prefix is ready once Wine has made it and the settings below are in.
+made=$WINEPREFIX/.kadenzo-prefix
 if [ "${1:-}" = "--init" ]; then
-  [ -f "$WINEPREFIX/system.reg" ] && exit 0
-  mkdir -p "$(dirname "$WINEPREFIX")"
+  [ -f "$made" ] && exit 0
+  mkdir -p "$WINEPREFIX"
   echo "Making the Wine prefix $WINEPREFIX"
+  linger
   timeout 600 wine wineboot --init >/dev/null 2>&1 || true
   # Wine draws the windows' frames and captions itself and manages their
   # activation, as Windows does, rather than leaving them to an X window
   # manager (a virtual display has none).
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-  timeout 120 wineserver -w || true
-  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-run: could not make $WINEPREFIX" >&2; exit 1; }
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 ||
+    { echo "wine-run: could not make $WINEPREFIX" >&2; exit 1; }
+  touch "$made"
   exit 0
 fi
 
+[ ! -d "$WINEPREFIX" ] || linger
 exec wine "$@"

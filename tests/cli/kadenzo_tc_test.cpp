@@ -55,7 +55,9 @@ Outcome RunCommand(const std::vector<std::string>& arguments, const std::string&
   for (const std::string& argument : arguments) command += ' ' + Quoted(argument);
   command += " <" + Quoted(in) + " >" + Quoted(out) + " 2>" + Quoted(err);
   const int status = std::system(command.c_str());
-  return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+  Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+  for (const std::string& file : {in, out, err}) std::remove(file.c_str());
+  return outcome;
 }
 
 TEST(KadenzoTcTest, ExitStatusTellsAScriptWhatHappened) {

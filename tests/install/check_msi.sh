@@ -28,7 +28,9 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
-wine() { "$wine_run" "$@"; }
+# No step waits for ever: a Wine program hung under emulation fails its
+# step in minutes instead of the whole check at its time limit.
+wine() { timeout -k 10 600 "$wine_run" "$@"; }
 # A value from the registry, as text, without Windows line ends.
 registry_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 registered() { wine reg query "$uninstall\\{$1}" >/dev/null 2>&1; }
