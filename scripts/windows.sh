@@ -4,7 +4,6 @@
 # fresh Debian machine without a display; installs what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 
 scripts/install-deps.sh windows tests
 
@@ -22,10 +21,9 @@ cmake --preset windows
 cmake --build --preset windows
 
 echo "== Wine prefix"
+# Each test executable is a Wine process of its own; they share one Wine
+# server, which wine-run.sh keeps up between them.
 scripts/wine-run.sh --init
-# Each test executable is a Wine process of its own: one Wine server, kept
-# for a minute after the last of them, spares each the server's start.
-WINEPREFIX=${KADENZO_WINEPREFIX:-$root/build/wine-prefix} wineserver -p60
 
 # Where 32-bit x86 code runs emulated, Wine's own explorer.exe, which holds
 # the desktop window every program's windows belong to, crashes soon after
