@@ -31,6 +31,13 @@ import {deflateSync, inflateSync} from 'node:zlib';
 import puppeteer from 'puppeteer-core';
 import {launchChromium} from './browser.mjs';
 
+// The tests read painted pixels, so every engine they start sees the same
+// fonts, whatever else the machine has (fonts-dejavu-core; the install
+// script puts it in). Chromium, for one, draws its sans-serif as Arial,
+// which becomes Liberation Sans where that is installed (Wine's packages
+// recommend it), lighter at the dialogs' size.
+process.env.FONTCONFIG_FILE ||= fileURLToPath(new URL('fonts.conf', import.meta.url));
+
 export const engines = ['chromium', 'firefox', 'webkit'];
 
 export function engineName() {
