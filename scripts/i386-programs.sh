@@ -24,3 +24,6 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   fi
   /usr/lib/wine/wine --version >/dev/null || { echo "windows.sh: 32-bit programs still do not run" >&2; exit 1; }
 fi
+# Where the emulator runs them (registered by an earlier run, perhaps), what
+# goes with it is there too: 64-bit Wine's server, which runs natively.
+[ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || scripts/install-deps.sh i386-emulation
