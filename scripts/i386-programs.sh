@@ -23,7 +23,8 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     printf '%s' ":qemu-i386:M::$magic:$mask:/usr/bin/qemu-i386-static:F" | "${sudo[@]}" tee "$binfmt/register" >/dev/null
   fi
   /usr/lib/wine/wine --version >/dev/null || { echo "windows.sh: 32-bit programs still do not run" >&2; exit 1; }
+elif [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+  # The emulator an earlier run registered: what goes with it must be there
+  # too, above all 64-bit Wine's server, which runs natively.
+  scripts/install-deps.sh i386-emulation
 fi
-# Where the emulator runs them (registered by an earlier run, perhaps), what
-# goes with it is there too: 64-bit Wine's server, which runs natively.
-[ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] || scripts/install-deps.sh i386-emulation
