@@ -35,6 +35,24 @@ linger() { wineserver -p30 2>/dev/null || true; }
 made=$WINEPREFIX/.kadenzo-prefix
 if [ "${1:-}" = "--init" ]; then
   [ -f "$made" ] && exit 0
+  # A prefix beside the usual one (the tests' at another DPI, the
+  # installer's) starts as a copy of it, taken in seconds, where making one
+  # takes Wine a couple of minutes under emulation. Only once the settings
+  # below are on disk in it (Wine writes its registry out within half a
+  # minute of a change), and never over a folder that is already there.
+  # The copy leaves out the file naming the usual prefix's server folder:
+  # its own server makes its own.
+  usual=$root/build/wine-prefix
+  if [ "$WINEPREFIX" != "$usual" ] && [ ! -e "$WINEPREFIX" ] && [ -f "$usual/.kadenzo-prefix" ] &&
+    grep -q '^"Decorated"="N"' "$usual/user.reg" 2>/dev/null; then
+    echo "Making the Wine prefix $WINEPREFIX from $usual"
+    rm -rf "$WINEPREFIX.part"
+    if cp -a "$usual" "$WINEPREFIX.part" && rm -f "$WINEPREFIX.part/wineserver" &&
+      mv -T "$WINEPREFIX.part" "$WINEPREFIX"; then
+      exit 0
+    fi
+    rm -rf "$WINEPREFIX.part"
+  fi
   mkdir -p "$WINEPREFIX"
   echo "Making the Wine prefix $WINEPREFIX"
   linger
