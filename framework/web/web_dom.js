@@ -17,6 +17,7 @@ mergeInto(LibraryManager.library, {
     wake: null,     // resumes the program while it waits for an event
     ended: false,
     readyMarked: false,
+    started: false,
     idleWaiters: [],
     desktop: null,
     scale: 1,
@@ -193,30 +194,95 @@ mergeInto(LibraryManager.library, {
       KZ.post(win.handle, 3, code, event.shiftKey);
     },
 
-    makeFrame: function(handle, caption, role) {
-      var frame = document.createElement('section');
+    // The page arrives with the program's first window in it, made when the
+    // site was built by running the program (tools/web/prerender.mjs), and
+    // shows it as soon as the program's files are in: the person can begin
+    // before the program has run. The page starts the program at the
+    // person's first key or click, before the browser handles it, if it has
+    // not started by then (app/web/index.html); the program then takes the
+    // window over, controls, texts, focus and all, so that the key or click
+    // lands on what the program runs, exactly as later ones do.
+    //
+    // Shows that window with its focus, in the middle of the page, and marks
+    // the page ready; false where it cannot be shown as it was made: on a
+    // touch screen, whose dialogs are measured at a larger size.
+    showFirstWindow: function() {
+      var frame = KZ.firstWindow();
+      if (!frame || KZ.touch() || KZ.readyMarked) return false;
+      // It was placed in the middle of a desktop of the size it was made on
+      // (the desktop's size, and the window's place and size on it): moved
+      // by half the difference, it is where the program puts it here.
+      var made = frame.getAttribute('data-kz-desktop').split('x').map(Number);
+      var place = frame.getAttribute('data-kz-place').split(',').map(Number);
+      // The page's size without laying it out: the page has no scroll bars
+      // to take off it while it shows no window.
+      var pageWidth = window.innerWidth;
+      var pageHeight = window.innerHeight;
+      // A page too small for it scrolls, as the program lays it out.
+      if (pageWidth < place[2] + 8 || pageHeight < place[3] + 8) return false;
+      frame.style.left = (place[0] + Math.trunc(pageWidth / 2) - Math.trunc(made[0] / 2)) + 'px';
+      frame.style.top = (place[1] + Math.trunc(pageHeight / 2) - Math.trunc(made[1] / 2)) + 'px';
+      var desktop = frame.parentNode;
+      desktop.style.width = pageWidth + 'px';
+      desktop.style.height = pageHeight + 'px';
+      Array.prototype.forEach.call(frame.querySelectorAll('canvas.kz-icon'), KZ.paintIcon);
+      frame.style.visibility = 'visible';
+      var focused = frame.querySelector('[data-kz-focused]');
+      if (focused) {
+        focused.focus({preventScroll: true});
+        var selection = (focused.getAttribute('data-kz-selection') || '').split(',');
+        if (selection.length === 2) focused.setSelectionRange(Number(selection[0]), Number(selection[1]));
+      }
+      KZ.markReady();
+      return true;
+    },
+
+    firstWindow: function() {
+      var desktop = document.getElementById('kadenzo-desktop');
+      return desktop && desktop.querySelector ? desktop.querySelector('.kz-window[data-kz-desktop]') : null;
+    },
+
+    // The first window, for the program to adopt; it is the page's no more.
+    takeFirstWindow: function() {
+      var frame = KZ.firstWindow();
+      if (frame) frame.removeAttribute('data-kz-desktop');
+      return frame;
+    },
+
+    // The moment the person can begin, marked on the page's timeline for
+    // whoever measures the start.
+    markReady: function() {
+      if (KZ.readyMarked || typeof performance === 'undefined' || !performance.mark) return;
+      KZ.readyMarked = true;
+      performance.mark('kadenzo-ready');
+    },
+
+    // A window's frame, caption bar and client area: made anew, or those of
+    // the window the page already shows (adopted), set alike either way.
+    makeFrame: function(handle, caption, role, adopted) {
+      var make = function(tag, parent, selector) {
+        return adopted ? parent.querySelector(selector) : parent.appendChild(document.createElement(tag));
+      };
+      var frame = adopted || document.createElement('section');
       frame.className = 'kz-window';
       frame.setAttribute('role', role);
       frame.setAttribute('aria-modal', 'true');
       frame.setAttribute('aria-label', caption);
-      frame.style.visibility = 'hidden';
-      var bar = document.createElement('div');
+      // A window the page shows already stays as it is, its focus kept.
+      if (!adopted) frame.style.visibility = 'hidden';
+      var bar = make('div', frame, '.kz-caption');
       bar.className = 'kz-caption';
-      var title = document.createElement('span');
+      var title = make('span', bar, '.kz-title');
       title.className = 'kz-title';
       title.textContent = caption;
-      var close = document.createElement('button');
+      var close = make('button', bar, '.kz-close');
       close.type = 'button';
       close.className = 'kz-close';
       close.tabIndex = -1;
       close.setAttribute('aria-label', 'Close');
       close.addEventListener('click', function() { KZ.post(handle, 4, 0, false); });
-      bar.appendChild(title);
-      bar.appendChild(close);
-      var client = document.createElement('div');
+      var client = make('div', frame, '.kz-client');
       client.className = 'kz-client';
-      frame.appendChild(bar);
-      frame.appendChild(client);
       // A click on the face or the caption leaves the focus where it was,
       // as a click on a dialog's face does.
       frame.addEventListener('mousedown', function(event) {
@@ -299,6 +365,10 @@ mergeInto(LibraryManager.library, {
     },
   },
 
+  // The page shows the program's first window through this before the
+  // program runs (app/web/index.html).
+  $KZ__postset: "Module['showFirstWindow'] = function() { return KZ.showFirstWindow(); };",
+
   // Dialog units from the dialog font, by the rule the desktops use: four
   // across the average width of the letters, eight down the font's height.
   // Returns the width unit in the low 16 bits and the height unit above.
@@ -332,11 +402,12 @@ mergeInto(LibraryManager.library, {
   kz_window_create: function(handle, caption, fontName, points, width, height, alert) {
     if (typeof document === 'undefined' || !document.body) return 0;
     KZ.ensureDesktop();
-    var made = KZ.makeFrame(handle, UTF8ToString(caption), alert ? 'alertdialog' : 'dialog');
+    var adopted = KZ.takeFirstWindow();
+    var made = KZ.makeFrame(handle, UTF8ToString(caption), alert ? 'alertdialog' : 'dialog', adopted);
     made.client.style.width = width + 'px';
     made.client.style.height = height + 'px';
     made.client.style.font = KZ.font(fontName, points);
-    var win = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null,
+    var win = {handle: handle, frame: made.frame, client: made.client, controls: [], saved: null, adopted: !!adopted,
                width: width + 2 * KZ.frameEdge, height: height + KZ.captionHeight + 2 * KZ.frameEdge,
                textPixels: KZ.points(points) * 4 / 3, left: 0, top: 0};
     made.frame.style.width = win.width + 'px';
@@ -353,22 +424,33 @@ mergeInto(LibraryManager.library, {
   kz_control_create: function(handle, index, kind, id, text, x, y, width, height, flags, group, centred) {
     var win = KZ.windows[handle];
     var label = KZ.labelText(UTF8ToString(text));
-    var element;
     var readOnly = (flags & 16) !== 0;
+    // The control of a window the page already shows is taken as it is and
+    // set as a new one would be.
+    var adopted = win.adopted ? win.client.querySelector('[data-kz-index="' + index + '"]') : null;
+    if (adopted) {
+      adopted.removeAttribute('data-kz-index');
+      adopted.removeAttribute('data-kz-focused');
+      adopted.removeAttribute('data-kz-selection');
+    }
+    var make = function(tag) {
+      if (adopted && adopted.tagName === tag.toUpperCase()) return adopted;
+      if (adopted) adopted.remove();
+      return document.createElement(tag);
+    };
+    var element;
     if (kind === 0) {
-      element = document.createElement('label');
+      element = make('label');
       element.className = 'kz-radio';
-      var input = document.createElement('input');
+      var input = element.querySelector('input') || element.appendChild(document.createElement('input'));
       input.type = 'radio';
       input.name = 'kz' + handle + 'g' + group;
       input.tabIndex = -1;
       input.addEventListener('click', function() { KZ.post(handle, 2, index, false); });
-      var span = document.createElement('span');
+      var span = element.querySelector('span') || element.appendChild(document.createElement('span'));
       span.textContent = label;
-      element.appendChild(input);
-      element.appendChild(span);
     } else if (kind === 1) {
-      element = document.createElement('input');
+      element = make('input');
       element.type = 'text';
       element.className = readOnly ? 'kz-edit kz-readonly' : 'kz-edit';
       element.readOnly = readOnly;
@@ -395,22 +477,22 @@ mergeInto(LibraryManager.library, {
         if (element.value !== before) KZ.post(handle, 1, index, false);
       });
     } else if (kind === 2 || kind === 3) {
-      element = document.createElement('button');
+      element = make('button');
       element.type = 'button';
       element.className = kind === 3 ? 'kz-button kz-default' : 'kz-button';
       element.tabIndex = -1;
       element.textContent = label;
       element.addEventListener('click', function() { KZ.post(handle, 2, index, false); });
     } else if (kind === 4) {
-      element = document.createElement('div');
+      element = make('div');
       element.className = centred ? 'kz-label kz-static kz-centred' : 'kz-label kz-static';
       element.textContent = label;
     } else if (kind === 5) {
-      element = document.createElement('div');
+      element = make('div');
       element.className = 'kz-rule kz-static';
       element.setAttribute('role', 'presentation');
     } else {
-      element = document.createElement('canvas');
+      element = make('canvas');
       element.className = 'kz-icon kz-static';
       KZ.paintIcon(element);
       // The icon is the program's, beside its name in every window that
@@ -438,12 +520,19 @@ mergeInto(LibraryManager.library, {
     // to bottom and left to right. The tab order is the template's, kept by
     // the program.
     var win = KZ.windows[handle];
+    var place = 0;
     for (var i = 0; i < count; ++i) {
       var element = win.controls[HEAP32[(order >> 2) + i]];
-      if (element) win.client.appendChild(element);
+      if (!element) continue;
+      // An adopted control already in its place stays there: moved, the
+      // control with the focus would lose it.
+      if (win.client.children[place] !== element) win.client.insertBefore(element, win.client.children[place] || null);
+      ++place;
     }
+    // Nothing of an adopted window stays that the program did not make.
+    while (win.client.children.length > place) win.client.lastElementChild.remove();
     // The window goes on the page whole, hidden until it is shown.
-    KZ.desktop.appendChild(win.frame);
+    if (win.frame.parentNode !== KZ.desktop) KZ.desktop.appendChild(win.frame);
   },
 
   kz_window_destroy__deps: ['$KZ'],
@@ -593,11 +682,12 @@ mergeInto(LibraryManager.library, {
         return;
       }
       KZ.wake = take;
-      // The first wait is the moment the program is ready for the person:
-      // marked on the page's timeline for whoever measures the start.
-      if (!KZ.readyMarked && typeof performance !== 'undefined' && performance.mark) {
-        KZ.readyMarked = true;
-        performance.mark('kadenzo-ready');
+      // The first wait is the moment the program has started, and the page
+      // is ready if it was not before.
+      if (!KZ.started) {
+        KZ.started = true;
+        KZ.markReady();
+        if (typeof performance !== 'undefined' && performance.mark) performance.mark('kadenzo-started');
       }
       KZ.settle();
     });

@@ -6,7 +6,7 @@
 //   node --test web_page_test.mjs   (KADENZO_WEB_SITE: the site's folder;
 //                                    KADENZO_WEB_ENGINE: chromium, firefox or webkit)
 import assert from 'node:assert/strict';
-import {cpSync, mkdtempSync, readFileSync, rmSync} from 'node:fs';
+import {cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync} from 'node:fs';
 import {tmpdir} from 'node:os';
 import {join} from 'node:path';
 import {createRequire} from 'node:module';
@@ -134,51 +134,92 @@ test('Enter ends the program, the page says so and starts it anew, and nothing g
   await page.close();
 });
 
-// The page compiles the program's WebAssembly itself, as it streams in
-// where it can: a server that calls the file something else than
-// application/wasm (which refuses streaming) still serves a program that
-// runs, and a site without the file says it failed rather than loading
-// for ever.
-for (const {what, types, without, running} of [
-  {what: 'served as application/octet-stream', types: {'.wasm': 'application/octet-stream'}, running: true},
-  {what: 'missing', without: 'kadenzo.wasm', running: false},
-]) {
-  test(`With the program's WebAssembly ${what}, the page ${running ? 'runs the program' : 'says the program failed'}`, async () => {
-    let root = site;
-    if (without) {
-      root = mkdtempSync(join(tmpdir(), 'kadenzo-site-'));
-      cpSync(site, root, {recursive: true, filter: (path) => !path.endsWith(without)});
-    }
-    const {server: own, url: ownUrl} = await serve(root, 0, '127.0.0.1', {types});
-    const page = await engine.newPage();
-    try {
-      if (running) {
-        await openCalculator(page, ownUrl);
-        assert.equal(await focusedId(page), '128');
-        await page.type('25');
-        await idle(page);
-        assert.equal(await field(page, 123), '25');
-      } else {
-        await page.goto(ownUrl);
-        assert.equal(await page.evaluate(() => new Promise((resolve) => {
-          const started = performance.now();
-          const poll = () => {
-            const state = document.documentElement.dataset.state;
-            if (state !== 'loading' || performance.now() - started > 10000) resolve(state);
-            else setTimeout(poll, 10);
-          };
-          poll();
-        })), 'failed');
-        assert.equal(await page.evaluate(() => !document.getElementById('ended').hidden &&
-          document.getElementById('ended-text').textContent.includes('stopped after an error')), true);
-      }
-    } finally {
-      await page.close();
-      own.close();
-      if (without) rmSync(root, {recursive: true, force: true});
-    }
-  });
-}
+// A page whose program cannot start says so rather than loading for ever,
+// and takes down the calculator it showed.
+test('With the program\'s WebAssembly damaged, the page says the program failed', async () => {
+  const root = mkdtempSync(join(tmpdir(), 'kadenzo-site-'));
+  cpSync(site, root, {recursive: true});
+  const index = join(root, 'index.html');
+  const damaged = readFileSync(index, 'utf8').replace(/(<script type="application\/wasm" id="kadenzo-wasm">)AGFzbQ/, '$1AGFzbX');
+  assert.ok(damaged.includes('AGFzbX'), 'the page holds the module as base64');
+  writeFileSync(index, damaged);
+  const {server: own, url: ownUrl} = await serve(root, 0, '127.0.0.1');
+  const page = await engine.newPage();
+  try {
+    await page.goto(ownUrl);
+    assert.equal(await page.evaluate(() => new Promise((resolve) => {
+      const started = performance.now();
+      const poll = () => {
+        const state = document.documentElement.dataset.state;
+        if (state !== 'loading' || performance.now() - started > 10000) resolve(state);
+        else setTimeout(poll, 10);
+      };
+      poll();
+    })), 'failed');
+    assert.equal(await page.evaluate(() => !document.getElementById('ended').hidden &&
+      document.getElementById('ended-text').textContent.includes('stopped after an error') &&
+      document.querySelector('.kz-window') === null), true);
+  } finally {
+    await page.close();
+    own.close();
+    rmSync(root, {recursive: true, force: true});
+  }
+});
+
+// The page shows the calculator before the program has run, and the first
+// key starts the program before the browser handles it: keys typed at once
+// are handled as they are once the program runs. Where the engine runs a
+// script before the page's own, the module's compilation is held back, so
+// that the keys surely come first.
+test('Keys typed the moment the calculator shows are handled as the program handles them later', async () => {
+  const keys = async (page) => {
+    await page.type('90');
+    await page.press('Tab');
+    await page.type('7');
+    await page.press('Tab');
+    await page.press('Tab');
+    await page.type('3');
+  };
+  const fields = (page) => page.evaluate(() => ({
+    texts: [...document.querySelectorAll('.kz-window input[type=text]')].map((e) => e.value),
+    checked: [...document.querySelectorAll('.kz-window input[type=radio]')].map((e) => e.checked),
+    focused: document.activeElement.dataset.controlId,
+    count: document.querySelector('[data-control-id="128"]').value,
+  }));
+  const later = await engine.newPage();
+  await openCalculator(later, url);
+  await keys(later);
+  await idle(later);
+  const expected = await fields(later);
+  await later.close();
+
+  const page = await engine.newPage();
+  await page.addInitScript(() => { WebAssembly.compile = () => new Promise(() => {}); });
+  await page.goto(url);
+  const before = await page.evaluate(() => new Promise((resolve) => {
+    const poll = () => {
+      if (performance.getEntriesByName('kadenzo-ready').length) resolve(document.documentElement.dataset.state);
+      else setTimeout(poll, 1);
+    };
+    poll();
+  }));
+  // WebDriver runs scripts only once the page has loaded, when the program
+  // may have started already.
+  if (engine.name !== 'webkit') assert.equal(before, 'loading');
+  await keys(page);
+  assert.equal(await page.evaluate(() => new Promise((resolve) => {
+    const started = performance.now();
+    const poll = () => {
+      if (window.Module && Module.whenIdle) Module.whenIdle().then(() => resolve('running'));
+      else if (performance.now() - started > 10000) resolve('never started');
+      else setTimeout(poll, 5);
+    };
+    poll();
+  })), 'running');
+  assert.deepEqual(await fields(page), expected);
+  assert.notEqual(expected.count, '0');
+  await page.close();
+});
 
 test('The About box is a modal dialog named "About Kadenzo" over an inert calculator', async () => {
   const page = await engine.newPage();

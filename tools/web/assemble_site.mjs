@@ -1,11 +1,13 @@
-// Assembles the static site: the page with the dialogs' styles in it, the
-// program (.js and .wasm), the icons drawn from the XPM, the web app manifest
-// and the service worker that keeps all of them for offline use.
+// Assembles the static site: the page, with the dialogs' styles, the
+// program's first window and the program itself (.js and .wasm) in it; the
+// icons drawn from the XPM, the web app manifest and the service worker
+// that keeps all of them for offline use.
 //   node assemble_site.mjs --out DIR --program kadenzo.js --page index.html
 //        --styles web_dialog.css --worker service-worker.js --icons DIR --version X.Y.Z
 import {createHash} from 'node:crypto';
 import {copyFileSync, mkdirSync, readFileSync, readdirSync, renameSync, rmSync, writeFileSync} from 'node:fs';
 import {basename, dirname, join} from 'node:path';
+import {prerender} from './prerender.mjs';
 
 const options = {};
 for (let i = 2; i < process.argv.length; i += 2) options[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
@@ -24,8 +26,10 @@ const add = (name, contents) => files.set(name, contents);
 
 const program = options.program;
 const wasm = join(dirname(program), basename(program, '.js') + '.wasm');
-add('kadenzo.js', readFileSync(program));
-add('kadenzo.wasm', readFileSync(wasm));
+const programText = readFileSync(program, 'utf8');
+// Inside the page's script element, text that would end the element or
+// change how the browser reads it.
+if (/<\/script|<!--|<script/i.test(programText)) throw new Error(`${program} cannot go inside the page's script element`);
 
 const icons = [32, 192, 512].map((size) => {
   add(`icon-${size}.png`, readFileSync(join(options.icons, `icon-${size}.png`)));
@@ -51,7 +55,7 @@ add('manifest.webmanifest', Buffer.from(JSON.stringify({
 function withInlineHashes(html) {
   const hashes = (tag) => {
     const found = [...html.matchAll(new RegExp(`<${tag}(\\s[^>]*)?>([\\s\\S]*?)</${tag}>`, 'gi'))]
-      .filter((match) => !/\ssrc\s*=/i.test(match[1] || ''))
+      .filter((match) => !/\ssrc\s*=|\stype\s*=\s*"application\/wasm"/i.test(match[1] || ''))
       .map((match) => `'sha256-${createHash('sha256').update(match[2]).digest('base64')}'`);
     return [...new Set(found)].join(' ');
   };
@@ -61,9 +65,22 @@ function withInlineHashes(html) {
   return html.replace('@INLINE-SCRIPTS@', () => hashes('script')).replace('@INLINE-STYLES@', () => hashes('style'));
 }
 
-const page = readFileSync(options.page, 'utf8');
-if (!page.includes('/*@STYLES@*/')) throw new Error('the page has no place for the styles');
-add('index.html', Buffer.from(withInlineHashes(page.replace('/*@STYLES@*/', () => readFileSync(options.styles, 'utf8')))));
+// The page holds the whole program: the first window as the program makes
+// it (prerender.mjs), with its styles beside the dialogs' own, and the
+// program itself, so that a first visit fetches nothing more before the
+// calculator is shown.
+const first = prerender(program, wasm);
+let page = readFileSync(options.page, 'utf8');
+for (const [mark, contents] of [
+  ['/*@STYLES@*/', readFileSync(options.styles, 'utf8') + first.styles],
+  ['<!--@FIRST-WINDOW@-->', first.markup],
+  ['<!--@PROGRAM-WASM@-->', readFileSync(wasm).toString('base64')],
+  ['<!--@PROGRAM-JS@-->', programText],
+]) {
+  if (!page.includes(mark)) throw new Error(`the page has no place for ${mark}`);
+  page = page.replace(mark, () => contents);
+}
+add('index.html', Buffer.from(withInlineHashes(page)));
 
 // The cache's name changes with every file it keeps.
 const hash = createHash('sha256');
