@@ -196,8 +196,8 @@ mergeInto(LibraryManager.library, {
 
     // The page arrives with the program's first window in it, made when the
     // site was built by running the program (tools/web/prerender.mjs), and
-    // shows it as soon as the program's files are in: the person can begin
-    // before the program has run. The page starts the program at the
+    // shows it as soon as kadenzo.js, in the page too, has run: the person
+    // can begin before the program has. The page starts the program at the
     // person's first key or click, before the browser handles it, if it has
     // not started by then (app/web/index.html); the program then takes the
     // window over, controls, texts, focus and all, so that the key or click

@@ -1,8 +1,8 @@
 // Runs the built program once, here in Node, on a small stand-in for the
 // page, and returns its first window as the page's own markup: the
 // calculator as the program makes it, with its texts, its checked radio
-// button and its focus. The page shows that window the moment it is parsed
-// and the program's files are in, and the program takes it over when it
+// button and its focus. The page shows that window as soon as kadenzo.js,
+// in the page with it, has run, and the program takes it over when it
 // starts (web_dom.js), rather than making its window only once its
 // WebAssembly has been compiled and run.
 //
