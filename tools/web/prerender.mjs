@@ -147,8 +147,8 @@ class Element {
   }
   get lastElementChild() { return this.children[this.children.length - 1] ?? null; }
   // The element as markup. The page's Content-Security-Policy allows no
-  // style attributes: an element's style goes to rules, by the selector
-  // the element's own selector() gives.
+  // style attributes: an element's style goes to a rule, by the selector
+  // the element is given as its selector.
   markup(rules) {
     const attributes = new Map(this.attributes);
     const css = this.style.cssText;
