@@ -206,6 +206,11 @@ test('Keys typed the moment the calculator shows are handled as the program hand
   // WebDriver runs scripts only once the page has loaded, when the program
   // may have started already.
   if (engine.name !== 'webkit') assert.equal(before, 'loading');
+  // The calculator shown is the one the program makes: nothing moves when
+  // the program takes it over.
+  const places = () => page.evaluate(() => [...document.querySelectorAll('.kz-window, .kz-window *')]
+    .map((e) => { const r = e.getBoundingClientRect(); return `${e.tagName} ${r.x},${r.y} ${r.width}x${r.height}`; }));
+  const shown = await places();
   await keys(page);
   assert.equal(await page.evaluate(() => new Promise((resolve) => {
     const started = performance.now();
@@ -218,6 +223,7 @@ test('Keys typed the moment the calculator shows are handled as the program hand
   })), 'running');
   assert.deepEqual(await fields(page), expected);
   assert.notEqual(expected.count, '0');
+  assert.deepEqual(await places(), shown);
   await page.close();
 });
 
