@@ -208,7 +208,7 @@ mergeInto(LibraryManager.library, {
     // touch screen, whose dialogs are measured at a larger size.
     showFirstWindow: function() {
       var frame = KZ.firstWindow();
-      if (!frame || KZ.touch() || KZ.readyMarked) return false;
+      if (!frame || KZ.touch()) return false;
       // It was placed in the middle of a desktop of the size it was made on
       // (the desktop's size, and the window's place and size on it): moved
       // by half the difference, it is where the program puts it here.
@@ -239,7 +239,7 @@ mergeInto(LibraryManager.library, {
 
     firstWindow: function() {
       var desktop = document.getElementById('kadenzo-desktop');
-      return desktop && desktop.querySelector ? desktop.querySelector('.kz-window[data-kz-desktop]') : null;
+      return desktop ? desktop.querySelector('.kz-window[data-kz-desktop]') : null;
     },
 
     // The first window, for the program to adopt; it is the page's no more.
@@ -433,11 +433,9 @@ mergeInto(LibraryManager.library, {
       adopted.removeAttribute('data-kz-focused');
       adopted.removeAttribute('data-kz-selection');
     }
-    var make = function(tag) {
-      if (adopted && adopted.tagName === tag.toUpperCase()) return adopted;
-      if (adopted) adopted.remove();
-      return document.createElement(tag);
-    };
+    // (One of another kind would be left over, and go with the rest when
+    // the controls are done.)
+    var make = function(tag) { return adopted && adopted.tagName === tag.toUpperCase() ? adopted : document.createElement(tag); };
     var element;
     if (kind === 0) {
       element = make('label');

@@ -5,7 +5,7 @@
 //   node assemble_site.mjs --out DIR --program kadenzo.js --page index.html
 //        --styles web_dialog.css --worker service-worker.js --icons DIR --version X.Y.Z
 import {createHash} from 'node:crypto';
-import {copyFileSync, mkdirSync, readFileSync, readdirSync, renameSync, rmSync, writeFileSync} from 'node:fs';
+import {mkdirSync, readFileSync, readdirSync, renameSync, rmSync, writeFileSync} from 'node:fs';
 import {basename, dirname, join} from 'node:path';
 import {prerender} from './prerender.mjs';
 

@@ -30,7 +30,7 @@ const DIALOG_FONT_PIXELS = 8 * 4 / 3;
 
 // The page's size while the program places its window; the page moves the
 // window to the middle of its own size as the program would (web_dom.js).
-export const DESKTOP = {width: 1280, height: 800};
+const DESKTOP = {width: 1280, height: 800};
 
 function measure(font, text) {
   const size = /([\d.]+)pt/.exec(font);
@@ -77,7 +77,6 @@ class Element {
     this.text = '';
     this.value = '';
     this.checked = false;
-    this.inert = false;
     this.classList = {
       add: (name) => { if (!this.classList.contains(name)) this.className = `${this.className} ${name}`.trim(); },
       contains: (name) => this.className.split(/\s+/).includes(name),
@@ -102,11 +101,6 @@ class Element {
   set height(value) { this.setAttribute('height', value); }
   set textContent(value) { this.text = String(value); this.children = []; }
   get textContent() { return this.text + this.children.map((child) => child.textContent).join(''); }
-  get isConnected() {
-    let node = this;
-    while (node.parentNode) node = node.parentNode;
-    return node === this.ownerDocument.documentElement;
-  }
   appendChild(child) {
     if (child.parentNode) child.remove();
     child.parentNode = this;
