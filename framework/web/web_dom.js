@@ -225,7 +225,6 @@ mergeInto(LibraryManager.library, {
       var desktop = frame.parentNode;
       desktop.style.width = pageWidth + 'px';
       desktop.style.height = pageHeight + 'px';
-      Array.prototype.forEach.call(frame.querySelectorAll('canvas.kz-icon'), KZ.paintIcon);
       frame.style.visibility = 'visible';
       var focused = frame.querySelector('[data-kz-focused]');
       if (focused) {
@@ -316,23 +315,8 @@ mergeInto(LibraryManager.library, {
       field.setSelectionRange(Math.min(anchor, focus), Math.max(anchor, focus), focus < anchor ? 'backward' : 'forward');
     },
 
-    // The site draws the program's icon from its XPM when it is built, as
-    // icon-32.png beside the page, and an icon control paints that picture:
-    // the program carries neither the pixels nor a decoder for them. The
-    // page fetches it once and keeps it, so a new window fetches nothing.
-    icon: null,
-    paintIcon: function(canvas) {
-      if (!KZ.icon) {
-        KZ.icon = new Image();
-        KZ.icon.src = 'icon-32.png';
-      }
-      var icon = KZ.icon;
-      canvas.width = 32;
-      canvas.height = 32;
-      var paint = function() { canvas.getContext('2d').drawImage(icon, 0, 0); };
-      if (icon.complete && icon.naturalWidth > 0) paint();
-      else icon.addEventListener('load', paint, {once: true});
-    },
+    // The icon images made so far.
+    icons: [],
 
     labelText: function(text) { return text.split('&&').join('&'); },
 
@@ -490,11 +474,21 @@ mergeInto(LibraryManager.library, {
       element.className = 'kz-rule kz-static';
       element.setAttribute('role', 'presentation');
     } else {
-      element = make('canvas');
+      // The site draws the program's icon from its XPM when it is built, as
+      // icon-32.png beside the page: the program carries neither the pixels
+      // nor a decoder for them. It is an image rather than a canvas painted
+      // with it: a first canvas costs a first visit several milliseconds
+      // before the calculator can show. The image of a window that has gone
+      // serves the next one, so that a new start asks the browser for
+      // nothing.
+      element = adopted && adopted.tagName === 'IMG' ? adopted
+          : KZ.icons.find(function(icon) { return !icon.isConnected; }) || document.createElement('img');
+      if (KZ.icons.indexOf(element) < 0) KZ.icons.push(element);
       element.className = 'kz-icon kz-static';
-      KZ.paintIcon(element);
+      if (element.getAttribute('src') !== 'icon-32.png') element.setAttribute('src', 'icon-32.png');
       // The icon is the program's, beside its name in every window that
       // shows it: a picture that screen readers pass over.
+      element.setAttribute('alt', '');
       element.setAttribute('aria-hidden', 'true');
       // An icon control sizes itself to its icon.
       width = 32;

@@ -128,7 +128,7 @@ test('Enter ends the program, the page says so and starts it anew, and nothing g
   assert.deepEqual(requests, []);
   // The page's own account, in every engine: what it fetched since it was
   // ready (an entry can come later than its fetch) and not from the
-  // browser's memory (the icon the new start paints again).
+  // browser's memory.
   assert.deepEqual(await page.evaluate((since) => performance.getEntriesByType('resource')
     .filter((e) => e.startTime >= since && e.transferSize !== 0).map((e) => e.name), since), []);
   await page.close();

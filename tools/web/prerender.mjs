@@ -64,7 +64,7 @@ for (const [property, name] of [['left', 'left'], ['top', 'top'], ['width', 'wid
 
 const escapeText = (text) => text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
 const escapeAttribute = (text) => escapeText(text).replace(/"/g, '&quot;');
-const VOID = new Set(['input']);
+const VOID = new Set(['input', 'img']);
 
 class Element {
   constructor(document, tagName) {
@@ -97,8 +97,6 @@ class Element {
   set spellcheck(value) { this.setAttribute('spellcheck', value ? 'true' : 'false'); }
   set readOnly(value) { if (value) this.setAttribute('readonly', ''); else this.removeAttribute('readonly'); }
   get readOnly() { return this.attributes.has('readonly'); }
-  set width(value) { this.setAttribute('width', value); }
-  set height(value) { this.setAttribute('height', value); }
   set textContent(value) { this.text = String(value); this.children = []; }
   get textContent() { return this.text + this.children.map((child) => child.textContent).join(''); }
   appendChild(child) {
@@ -129,7 +127,7 @@ class Element {
   focus() { this.ownerDocument.activeElement = this; }
   setSelectionRange(start, end) { this.selection = [start, end]; }
   getContext() {
-    const context = {font: '10px sans-serif', measureText: (text) => measure(context.font, text), drawImage() {}};
+    const context = {font: '10px sans-serif', measureText: (text) => measure(context.font, text)};
     return context;
   }
   insertBefore(child, before) {
@@ -191,9 +189,6 @@ export function prerender(programPath, wasmPath) {
     matchMedia: () => ({matches: false, addEventListener() {}}),
     addEventListener() {},
     performance: {mark() { waiting = true; }, now: () => 0},
-    Image: class {
-      addEventListener() {}
-    },
     console,
     setTimeout,
     clearTimeout,
