@@ -214,18 +214,26 @@ mergeInto(LibraryManager.library, {
       // by half the difference, it is where the program puts it here.
       var made = frame.getAttribute('data-kz-desktop').split('x').map(Number);
       var place = frame.getAttribute('data-kz-place').split(',').map(Number);
-      // The page's size without laying it out: the page has no scroll bars
-      // to take off it while it shows no window.
+      // Asking the page's size lays the page out in some engines (Chromium
+      // does, to be sure of its viewport), and a window that became visible
+      // after that would be styled and laid out a second time at the focus.
+      // So it is made visible first, and the page is laid out once. Nothing
+      // is drawn in between: the browser draws only once this script is done.
+      frame.style.visibility = 'visible';
+      // The page has no scroll bars to take off its size while it shows no
+      // other window.
       var pageWidth = window.innerWidth;
       var pageHeight = window.innerHeight;
       // A page too small for it scrolls, as the program lays it out.
-      if (pageWidth < place[2] + 8 || pageHeight < place[3] + 8) return false;
+      if (pageWidth < place[2] + 8 || pageHeight < place[3] + 8) {
+        frame.style.visibility = '';
+        return false;
+      }
       frame.style.left = (place[0] + Math.trunc(pageWidth / 2) - Math.trunc(made[0] / 2)) + 'px';
       frame.style.top = (place[1] + Math.trunc(pageHeight / 2) - Math.trunc(made[1] / 2)) + 'px';
       var desktop = frame.parentNode;
       desktop.style.width = pageWidth + 'px';
       desktop.style.height = pageHeight + 'px';
-      frame.style.visibility = 'visible';
       var focused = frame.querySelector('[data-kz-focused]');
       if (focused) {
         focused.focus({preventScroll: true});
