@@ -196,54 +196,9 @@ mergeInto(LibraryManager.library, {
 
     // The page arrives with the program's first window in it, made when the
     // site was built by running the program (tools/web/prerender.mjs), and
-    // shows it as soon as kadenzo.js, in the page too, has run: the person
-    // can begin before the program has. The page starts the program at the
-    // person's first key or click, before the browser handles it, if it has
-    // not started by then (app/web/index.html); the program then takes the
-    // window over, controls, texts, focus and all, so that the key or click
-    // lands on what the program runs, exactly as later ones do.
-    //
-    // Shows that window with its focus, in the middle of the page, and marks
-    // the page ready; false where it cannot be shown as it was made: on a
-    // touch screen, whose dialogs are measured at a larger size.
-    showFirstWindow: function() {
-      var frame = KZ.firstWindow();
-      if (!frame || KZ.touch()) return false;
-      // It was placed in the middle of a desktop of the size it was made on
-      // (the desktop's size, and the window's place and size on it): moved
-      // by half the difference, it is where the program puts it here.
-      var made = frame.getAttribute('data-kz-desktop').split('x').map(Number);
-      var place = frame.getAttribute('data-kz-place').split(',').map(Number);
-      // Asking the page's size lays the page out in some engines (Chromium
-      // does, to be sure of its viewport), and a window that became visible
-      // after that would be styled and laid out a second time at the focus.
-      // So it is made visible first, and the page is laid out once. Nothing
-      // is drawn in between: the browser draws only once this script is done.
-      frame.style.visibility = 'visible';
-      // The page has no scroll bars to take off its size while it shows no
-      // other window.
-      var pageWidth = window.innerWidth;
-      var pageHeight = window.innerHeight;
-      // A page too small for it scrolls, as the program lays it out.
-      if (pageWidth < place[2] + 8 || pageHeight < place[3] + 8) {
-        frame.style.visibility = '';
-        return false;
-      }
-      frame.style.left = (place[0] + Math.trunc(pageWidth / 2) - Math.trunc(made[0] / 2)) + 'px';
-      frame.style.top = (place[1] + Math.trunc(pageHeight / 2) - Math.trunc(made[1] / 2)) + 'px';
-      var desktop = frame.parentNode;
-      desktop.style.width = pageWidth + 'px';
-      desktop.style.height = pageHeight + 'px';
-      var focused = frame.querySelector('[data-kz-focused]');
-      if (focused) {
-        focused.focus({preventScroll: true});
-        var selection = (focused.getAttribute('data-kz-selection') || '').split(',');
-        if (selection.length === 2) focused.setSelectionRange(Number(selection[0]), Number(selection[1]));
-      }
-      KZ.markReady();
-      return true;
-    },
-
+    // shows it, focused, before the program runs (app/web/index.html). The
+    // program takes that window over, controls, texts, focus and all, as it
+    // makes its first window.
     firstWindow: function() {
       var desktop = document.getElementById('kadenzo-desktop');
       return desktop ? desktop.querySelector('.kz-window[data-kz-desktop]') : null;
@@ -257,11 +212,13 @@ mergeInto(LibraryManager.library, {
     },
 
     // The moment the person can begin, marked on the page's timeline for
-    // whoever measures the start.
+    // whoever measures the start, unless the page marked it as it showed the
+    // first window.
     markReady: function() {
       if (KZ.readyMarked || typeof performance === 'undefined' || !performance.mark) return;
       KZ.readyMarked = true;
-      performance.mark('kadenzo-ready');
+      if (!performance.getEntriesByName || performance.getEntriesByName('kadenzo-ready').length === 0)
+        performance.mark('kadenzo-ready');
     },
 
     // A window's frame, caption bar and client area: made anew, or those of
@@ -356,10 +313,6 @@ mergeInto(LibraryManager.library, {
       element.style.paddingRight = '0';
     },
   },
-
-  // The page shows the program's first window through this before the
-  // program runs (app/web/index.html).
-  $KZ__postset: "Module['showFirstWindow'] = function() { return KZ.showFirstWindow(); };",
 
   // Dialog units from the dialog font, by the rule the desktops use: four
   // across the average width of the letters, eight down the font's height.
