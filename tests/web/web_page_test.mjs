@@ -70,7 +70,7 @@ const clickControl = (page, id) => clickOn(page, `[data-control-id="${id}"]`);
 test('Enter ends the program, the page says so and starts it anew, and nothing goes over the network meanwhile', async () => {
   const page = await engine.newPage();
   await openCalculator(page, url);
-  // The icon the page preloads can arrive after the program is ready: the
+  // The icon the calculator shows can arrive after the program is ready: the
   // page's own files are all in before the count starts.
   assert.equal(await page.evaluate(() => new Promise((resolve) => {
     const icon = new URL('icon-32.png', location.href).href;
