@@ -1,10 +1,10 @@
 // Runs the built program once, here in Node, on a small stand-in for the
 // page, and returns its first window as the page's own markup: the
 // calculator as the program makes it, with its texts, its checked radio
-// button and its focus. The page shows that window as soon as kadenzo.js,
-// in the page with it, has run, and the program takes it over when it
-// starts (web_dom.js), rather than making its window only once its
-// WebAssembly has been compiled and run.
+// button and its focus. The page shows that window as soon as it has read
+// it, before the program in the page with it has run, and the program takes
+// it over when it starts (web_dom.js), rather than making its window only
+// once its JavaScript and WebAssembly have been compiled and run.
 //
 // The stand-in is what web_dom.js and Emscripten's loader touch while the
 // program opens its first window, and no more. Text is measured with the
