@@ -16,7 +16,6 @@ mergeInto(LibraryManager.library, {
     current: null,  // the event the program took last
     wake: null,     // resumes the program while it waits for an event
     ended: false,
-    readyMarked: false,
     started: false,
     idleWaiters: [],
     desktop: null,
@@ -209,16 +208,6 @@ mergeInto(LibraryManager.library, {
       var frame = KZ.firstWindow();
       if (frame) frame.removeAttribute('data-kz-desktop');
       return frame;
-    },
-
-    // The moment the person can begin, marked on the page's timeline for
-    // whoever measures the start, unless the page marked it as it showed the
-    // first window.
-    markReady: function() {
-      if (KZ.readyMarked || typeof performance === 'undefined' || !performance.mark) return;
-      KZ.readyMarked = true;
-      if (!performance.getEntriesByName || performance.getEntriesByName('kadenzo-ready').length === 0)
-        performance.mark('kadenzo-ready');
     },
 
     // A window's frame, caption bar and client area: made anew, or those of
@@ -635,12 +624,17 @@ mergeInto(LibraryManager.library, {
         return;
       }
       KZ.wake = take;
-      // The first wait is the moment the program has started, and the page
-      // is ready if it was not before.
+      // The first wait is the moment the program has started, marked on the
+      // page's timeline for whoever measures the start; and the moment the
+      // person can begin, unless the page marked that as it showed the first
+      // window.
       if (!KZ.started) {
         KZ.started = true;
-        KZ.markReady();
-        if (typeof performance !== 'undefined' && performance.mark) performance.mark('kadenzo-started');
+        if (typeof performance !== 'undefined' && performance.mark) {
+          if (!performance.getEntriesByName || performance.getEntriesByName('kadenzo-ready').length === 0)
+            performance.mark('kadenzo-ready');
+          performance.mark('kadenzo-started');
+        }
       }
       KZ.settle();
     });
